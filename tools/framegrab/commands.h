@@ -1,0 +1,17 @@
+// The subcommands of framegrab: each renders one kind of frame.
+#pragma once
+
+#include "frame.h"
+#include "options.h"
+
+namespace framegrab {
+
+struct Command {
+  const char* name;
+  const char* usage;  // the arguments after the name
+  // Renders the frame the options ask for; throws std::runtime_error with a
+  // message for the user on bad options.
+  Frame (*render)(const Options& options);
+};
+
+}  // namespace framegrab

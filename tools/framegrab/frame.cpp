@@ -1,0 +1,92 @@
+#include "frame.h"
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+
+#include "kalt/cp437.h"
+
+namespace framegrab {
+
+Frame MakeFrame(int width, int height) {
+  Frame frame;
+  frame.width = width;
+  frame.height = height;
+  frame.ch.assign(static_cast<std::size_t>(width) * height, 0);
+  frame.attr.assign(static_cast<std::size_t>(width) * height, 0);
+  return frame;
+}
+
+std::string FormatTxt(const Frame& frame) {
+  std::string out;
+  char token[8];
+  for (int y = 0; y < frame.height; ++y) {
+    for (int x = 0; x < frame.width; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * frame.width + x;
+      std::snprintf(token, sizeof token, "%02X%02X", frame.ch[i], frame.attr[i]);
+      if (x) out += ' ';
+      out += token;
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+namespace {
+
+// PC colour bits (blue 1, green 2, red 4) in ANSI order (red 1, green 2, blue 4).
+int AnsiHue(int colour) { return (colour & 1) << 2 | (colour & 2) | (colour & 4) >> 2; }
+
+void AppendSgr(std::string& out, std::uint8_t attr) {
+  const int fg = attr & 15, bg = attr >> 4;
+  out += "\x1b[";
+  out += std::to_string((fg & 8 ? 90 : 30) + AnsiHue(fg));
+  out += ';';
+  out += std::to_string((bg & 8 ? 100 : 40) + AnsiHue(bg));
+  out += 'm';
+}
+
+std::map<std::string, FrameWriter>& Writers() {
+  static std::map<std::string, FrameWriter> writers;
+  return writers;
+}
+
+bool WriteText(const std::string& text, const std::string& path, std::string& error) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  if (!out) error = "cannot write " + path;
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+std::string FormatAns(const Frame& frame) {
+  std::string out;
+  for (int y = 0; y < frame.height; ++y) {
+    int last = -1;
+    for (int x = 0; x < frame.width; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * frame.width + x;
+      if (frame.attr[i] != last) AppendSgr(out, frame.attr[i]);
+      last = frame.attr[i];
+      kalt::AppendCp437(out, frame.ch[i]);
+    }
+    out += "\x1b[0m\n";
+  }
+  return out;
+}
+
+void RegisterWriter(const std::string& extension, FrameWriter writer) { Writers()[extension] = writer; }
+
+bool WriteFrame(const Frame& frame, const std::string& path, std::string& error) {
+  const std::size_t dot = path.rfind('.');
+  const std::string extension = dot == std::string::npos ? "" : path.substr(dot);
+  if (extension == ".txt") return WriteText(FormatTxt(frame), path, error);
+  if (extension == ".ans") return WriteText(FormatAns(frame), path, error);
+  if (const auto it = Writers().find(extension); it != Writers().end()) return it->second(frame, path, error);
+  error = "unknown output format \"" + extension + "\" (use .txt or .ans";
+  for (const auto& [name, writer] : Writers()) error += " or " + name;
+  error += ")";
+  return false;
+}
+
+}  // namespace framegrab
