@@ -15,9 +15,15 @@ PeakingEq MakePeakingEq(const EqualiserSettings& settings, double sampleRate) {
   const double w0 = 2.0 * std::numbers::pi * centre / sampleRate;
   const double sinW0 = std::sin(w0);
   const double cosW0 = std::cos(w0);
-  // The bandwidth is set between the digital half-gain frequencies, hence
-  // the w0 / sin(w0) warp.
-  const double alpha = sinW0 * std::sinh(std::numbers::ln2 / 2.0 * octaves * w0 / sinW0);
+  // The filter is the bilinear transform of an analog peaking filter, whose
+  // half-gain points lie symmetric around its centre on the prewarped scale
+  // tan(w / 2). Placing the lower one exactly at centre / 2^(octaves / 2)
+  // fixes the prototype's width r (the prewarped ratio of centre to lower
+  // point); the upper point follows and, for a wide band near the top, may
+  // lie beyond half the sample rate.
+  const double lower = w0 / std::exp2(octaves / 2.0);
+  const double r = std::tan(w0 / 2.0) / std::tan(lower / 2.0);
+  const double alpha = sinW0 * (r - 1.0 / r) / 2.0;
   const double a0 = 1.0 + alpha / amplitude;
   PeakingEq eq;
   eq.b0 = (1.0 + alpha * amplitude) / a0;

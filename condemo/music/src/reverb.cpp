@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "dsp_util.h"
 
@@ -19,6 +20,20 @@ constexpr float kRightTap[Reverb::kLines] = {1, 1, -1, -1, 1, 1, -1, -1};
 // in `seconds`.
 double LoopGain(double length, double seconds, double sampleRate) {
   return std::pow(10.0, -3.0 * length / (seconds * sampleRate));
+}
+
+// The power a line's tap gives for white noise of power 1 fed to the line:
+// at each frequency the line fills to 1 / (1 - g^2), g the loop filter's
+// gain there, and the tap takes g^2 of that; averaged over the band.
+double TapPower(double a, double b) {
+  constexpr int kSteps = 64;
+  double sum = 0.0;
+  for (int k = 0; k < kSteps; ++k) {
+    const double w = std::numbers::pi * (k + 0.5) / kSteps;
+    const double g2 = b * b / (1.0 - 2.0 * a * std::cos(w) + a * a);
+    sum += g2 / (1.0 - g2);
+  }
+  return sum / kSteps;
 }
 
 // In-place fast Walsh-Hadamard transform of eight values, scaled to be
@@ -46,7 +61,7 @@ Reverb MakeReverb(const ReverbSettings& settings, double sampleRate) {
   reverb.mix = static_cast<float>(dsp::DbToGain(dsp::Limit(settings.mixDb, -96.0f, 0.0f)));
   const double lowSeconds = dsp::Limit(settings.timeMs, 1.0f, 3000.0f) / 1000.0;
   const double highSeconds = lowSeconds * dsp::Limit(settings.highFreqRatio, 0.001f, 0.999f);
-  double meanSquareGain = 0.0;
+  double tapPower = 0.0;
   for (int i = 0; i < Reverb::kLines; ++i) {
     const double length = std::max(1.0, std::round(kLengths[i] * sampleRate / 44100.0));
     reverb.lines[i].assign(static_cast<std::size_t>(length), 0.0f);
@@ -55,15 +70,13 @@ Reverb MakeReverb(const ReverbSettings& settings, double sampleRate) {
     const double low = LoopGain(length, lowSeconds, sampleRate);
     const double high = LoopGain(length, highSeconds, sampleRate);
     const double a = (low - high) / (low + high);
+    const double b = low * (1.0 - a);
     reverb.loopA[i] = static_cast<float>(a);
-    reverb.loopB[i] = static_cast<float>(low * (1.0 - a));
-    meanSquareGain += low * low / Reverb::kLines;
+    reverb.loopB[i] = static_cast<float>(b);
+    tapPower += TapPower(a, b);
   }
-  // A steady input of power p fills each line to about p / (1 - g^2); the
-  // eight taps, after their loop gain g, add up to 8 g^2 p / (1 - g^2).
-  // (Gains near 0, for very short times, are kept from blowing the scale up.)
-  const double g2 = std::max(meanSquareGain, 1e-4);
-  reverb.outputScale = static_cast<float>(std::sqrt((1.0 - g2) / (Reverb::kLines * g2)));
+  // Scaled so that white noise comes out of the taps at its own power.
+  reverb.outputScale = static_cast<float>(1.0 / std::sqrt(std::max(tapPower, 1e-3)));
   return reverb;
 }
 

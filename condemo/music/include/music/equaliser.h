@@ -13,10 +13,13 @@ struct EqualiserSettings {
 
 // A peaking equaliser: a second-order filter that lifts (or cuts) a band
 // around the centre frequency by gainDb there, falling back to 0 dB far from
-// it. The bandwidth spans the two frequencies, one above and one below the
-// centre, at which the lift is half of gainDb in decibels. Stereo, each
-// channel filtered alike. (The peaking filter of R. Bristow-Johnson's "Audio
-// EQ Cookbook" in its bandwidth form, computed in double precision.)
+// it. The band reaches from centre / 2^(b / 2) to centre x 2^(b / 2), b the
+// bandwidth in octaves, where the lift is half of gainDb in decibels; the
+// lower of the two points is exact, the upper one exact at low frequencies
+// and, for a wide band near the top of the range, beyond half the sample
+// rate. Stereo, each channel filtered alike, in double precision. (The
+// peaking filter of R. Bristow-Johnson's "Audio EQ Cookbook", its width set
+// from the prewarped band edge.)
 struct PeakingEq {
   double b0 = 1.0, b1 = 0.0, b2 = 0.0, a1 = 0.0, a2 = 0.0;  // normalised to a0 = 1
   double state[2][2] = {};                                    // per channel
