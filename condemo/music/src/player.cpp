@@ -2,8 +2,7 @@
 
 #include <libopenmpt/libopenmpt.hpp>
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <map>
 #include <vector>
 
@@ -35,10 +34,15 @@ std::unique_ptr<Player> Player::Open(const std::string& path, const PlayerOption
     if (error) *error = reason;
     return nullptr;
   };
-  std::ifstream file(path, std::ios::binary);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return fail("cannot open " + path);
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return fail("cannot read " + path);
+  std::vector<char> bytes;
+  char chunk[65536];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  const bool unreadable = std::ferror(file) != 0;
+  std::fclose(file);
+  if (unreadable) return fail("cannot read " + path);
 
   std::unique_ptr<Player> player(new Player());
   try {
