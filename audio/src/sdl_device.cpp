@@ -1,7 +1,10 @@
 // The SDL2 sound device: the one file of the output that talks to SDL.
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -16,6 +19,25 @@ using Steady = std::chrono::steady_clock;
 // SDL drivers that accept audio without playing it: no sound device.
 bool IsSilentDriver(const char* driver) {
   return driver == nullptr || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0;
+}
+
+// Runs `open` with stderr pointed at /dev/null: ALSA writes half a screen of
+// complaints to stderr on a machine without a sound card, which for the show
+// is no error at all (it plays on the silent sink), and they would land on
+// the terminal it draws in.
+template <typename Open>
+auto Quietly(Open open) {
+  std::fflush(stderr);
+  const int saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+  const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  if (saved >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+  const auto result = open();
+  if (saved >= 0) {
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+  }
+  if (null >= 0) close(null);
+  return result;
 }
 
 class SdlDevice final : public Device {
@@ -39,7 +61,7 @@ class SdlDevice final : public Device {
     SDL_AudioSpec have{};
     // SDL converts rate, format and channels where the device differs; only
     // the buffer size is the device's choice.
-    device->id_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
+    device->id_ = Quietly([&] { return SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_SAMPLES_CHANGE); });
     if (device->id_ == 0) return nullptr;  // the destructor quits SDL's audio
     device->bufferFrames_ = have.samples;
     return device;
