@@ -1,5 +1,7 @@
 // A virtual X server for the tests that open windows: Xvfb on a free display
-// number, with Mesa's software OpenGL, stopped when the object goes.
+// number, with Mesa's software OpenGL. It stops when the object goes, or by
+// itself once its last client has disconnected (so also when the test
+// process ends while it is still connected).
 #pragma once
 
 #include <fcntl.h>
@@ -66,7 +68,7 @@ class Xvfb {
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe");
     pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                  std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"},
+                  std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp", "-terminate"},
                  "/dev/null");
     close(fds[1]);
     // Xvfb writes its display number to the descriptor once it is ready.
