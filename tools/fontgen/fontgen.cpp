@@ -94,7 +94,7 @@ std::vector<std::uint8_t> AtlasTga(const std::uint8_t (&masks)[256][kGlyph]) {
       0,                   // no identification field
       0,                   // no colour map
       2,                   // uncompressed true colour
-      0, 0, 0, 0, 0,       // colour map specification (unused)
+      0, 0, 0, 0, 0,       // colour map: first entry, length, entry size (unused)
       0, 0, 0, 0,          // x and y origin
       kAtlas, 0, kAtlas, 0,  // width and height, little-endian
       24,                  // bits per pixel
