@@ -3,6 +3,9 @@
 
 #include <libopenmpt/libopenmpt.hpp>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <utility>
 
 #include "modules.h"
@@ -184,7 +187,9 @@ TEST(Player, RefusesWhatItCannotPlay) {
   EXPECT_FALSE(music::Player::Open("/nonexistent/song.xm", {}, &error));
   EXPECT_NE(error.find("cannot open"), std::string::npos);
   EXPECT_FALSE(music::Player::Open("/tmp", {}, &error));
-  EXPECT_NE(error.find("cannot read"), std::string::npos);
+  EXPECT_NE(error.find("not a file"), std::string::npos);
+  EXPECT_FALSE(music::Player::Open("/dev/zero", {}, &error));  // endless
+  EXPECT_NE(error.find("not a file"), std::string::npos);
   Module garbage = modules::Make(1, 1, 1, 1);
   modules::File file(garbage);
   {
@@ -195,6 +200,9 @@ TEST(Player, RefusesWhatItCannotPlay) {
   EXPECT_FALSE(music::Player::Open(file.path(), {}, &error));
   EXPECT_NE(error.find("not a module"), std::string::npos);
   EXPECT_FALSE(music::Player::Open(file.path(), {}, nullptr));
+  ASSERT_EQ(truncate(file.path().c_str(), std::int64_t{200} << 20), 0);  // sparse: nothing is read
+  EXPECT_FALSE(music::Player::Open(file.path(), {}, &error));
+  EXPECT_NE(error.find("too large"), std::string::npos);
 }
 
 TEST(Player, DescribesTheModuleAndRefusesBadInstruments) {

@@ -1,6 +1,7 @@
 #include "music/player.h"
 
 #include <libopenmpt/libopenmpt.hpp>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <map>
@@ -12,6 +13,8 @@
 namespace music {
 
 constexpr int kMaxInstrument = 255;
+// Far beyond any tracker module.
+constexpr std::size_t kMaxModuleBytes = std::size_t{128} << 20;
 
 // Where the tracker's events wait until they are heard: timed after the
 // effects chain's delay.
@@ -36,13 +39,16 @@ std::unique_ptr<Player> Player::Open(const std::string& path, const PlayerOption
   };
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return fail("cannot open " + path);
-  std::vector<char> bytes;
-  char chunk[65536];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-  const bool unreadable = std::ferror(file) != 0;
+  struct stat info {};
+  const bool regular = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+  if (!regular || static_cast<std::uintmax_t>(info.st_size) > kMaxModuleBytes) {
+    std::fclose(file);
+    return fail(path + (regular ? " is too large for a module" : " is not a file"));
+  }
+  std::vector<char> bytes(static_cast<std::size_t>(info.st_size));
+  const bool complete = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
   std::fclose(file);
-  if (unreadable) return fail("cannot read " + path);
+  if (!complete) return fail("cannot read " + path);
 
   std::unique_ptr<Player> player(new Player());
   try {

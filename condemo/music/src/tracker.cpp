@@ -13,9 +13,9 @@ namespace {
 constexpr int kLastNote = 120;
 
 // The frames of one tick at `tempo` (the classic tracker timing: a tick
-// lasts 2.5 s / tempo), as the player counts them.
+// lasts 2.5 s / tempo), as the player counts them; at least 1.
 std::uint64_t TickFrames(int tempo) {
-  return static_cast<std::uint64_t>(audio::SampleRate * 5 / 2 / std::max(tempo, 1));
+  return static_cast<std::uint64_t>(std::max(audio::SampleRate * 5 / 2 / std::max(tempo, 1), 1));
 }
 
 // The effect letters of the two tracker families: MOD/XM and S3M/IT.

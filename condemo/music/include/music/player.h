@@ -65,7 +65,8 @@ class Player final : public audio::Source {
  public:
   // Loads a module from a file in any format libopenmpt reads (the show uses
   // XM). Returns null and puts a one-line reason into *error (when error is
-  // not null) if the file is missing, unreadable, or not a module.
+  // not null) if the file is missing, unreadable, not a regular file (a
+  // directory, a device, a pipe), larger than 128 MiB, or not a module.
   static std::unique_ptr<Player> Open(const std::string& path, const PlayerOptions& options,
                                       std::string* error);
   ~Player() override;
