@@ -16,6 +16,10 @@
 // when FramesPlayed() reaches p. A source that has something to do at the
 // moment a frame is heard (a flash on a drum hit) names that frame as its
 // next cue; the output's cue thread calls Played once the frame is heard.
+// A source that jumps within its own material (a stream rewound to its
+// start) notes the timeline position at which its first rendered frame after
+// the jump sits; its own position heard is then FramesPlayed() minus that
+// mark, once FramesPlayed() has reached it.
 //
 // No device: when SDL cannot open an audio device (no sound hardware, no
 // sound server, SDL_AUDIODRIVER=dummy or disk, SDL failing to start), or when
