@@ -7,28 +7,39 @@
 #include "effect_support.h"
 #include "gldemo/effect_parts.h"
 #include "gldemo/effects.h"
-#include "kalt/fmath.h"
 #include "twin_light_march.h"
 
 namespace gldemo {
 
 namespace {
 
-// The distance across the bars that run along the other two axes, in one
-// coordinate: the bars' axes lie 4 more than a multiple of 8.
-float Across(float a) { return std::fabs(kalt::Fmod(a + 104.0f, 8.0f) - 4.0f) - 0.5f; }
+// The lattice's distance at p, with the cell offsets that `offsets` gives.
+struct BarScene {
+  template <typename T, typename Offsets>
+  T operator()(T x, T y, T z, Offsets& offsets) const {
+    using detail::Abs;
+    using detail::Max;
+    using detail::Min;
+    // The distance across the bars that run along the other two axes, in
+    // each coordinate: the bars' axes lie 4 more than a multiple of 8.
+    const T qx = Abs(offsets.template Offset<8>(x + 104.0f)) - 0.5f;
+    const T qy = Abs(offsets.template Offset<8>(y + 104.0f)) - 0.5f;
+    const T qz = Abs(offsets.template Offset<8>(z + 104.0f)) - 0.5f;
+    return Min(Min(Max(qy, qz), Max(qz, qx)), Max(qx, qy));
+  }
+};
 
 }  // namespace
 
 float BarLatticeDistance(kalt::Vec3 p) {
-  const float qx = Across(p.x), qy = Across(p.y), qz = Across(p.z);
-  return std::min(std::min(std::max(qy, qz), std::max(qz, qx)), std::max(qx, qy));
+  detail::ExactOffsets exact;
+  return BarScene{}(p.x, p.y, p.z, exact);
 }
 
 void BarLattice(cella::Canvas* canvas, const cella::GradientPack* pack, float time, int gradient,
                 float surfaceGain, float glowGain) {
   detail::TwinLightMarch(canvas, detail::PackGradient(pack, gradient), time, surfaceGain, glowGain,
-                         [](kalt::Vec3 p) { return BarLatticeDistance(p); }, {4.0f * time, 0.0f, 0.0f});
+                         BarScene{}, {4.0f * time, 0.0f, 0.0f});
 }
 
 }  // namespace gldemo

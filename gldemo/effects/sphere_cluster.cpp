@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "cella/cella.h"
+#include "cell_offset.h"
 #include "effect_support.h"
 #include "gldemo/effect_parts.h"
 #include "gldemo/effects.h"
@@ -84,7 +85,7 @@ float ClusterDistance(const SphereClusterScene& scene, Vec3 p) {
 
 float RingTubeDistance(const SphereClusterScene& scene, Vec3 p) {
   const float r = kalt::Sqrt(p.x * p.x + p.z * p.z);
-  const float m = kalt::Fmod(scene.ringPhase + p.y + 8.0f, 16.0f) - 8.0f;
+  const float m = detail::CellOffset<16>(scene.ringPhase + p.y + 8.0f);
   return std::max(std::max(std::max(r - 8.0f, 7.8f - r), m - 1.0f), -1.0f - m);
 }
 

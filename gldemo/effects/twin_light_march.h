@@ -5,19 +5,44 @@
 // to the scene (sampled at the ray point moved by the scene's shift),
 // gathering the lights' glow; where it ends on the scene, the surface adds
 // the lights' diffuse term, and where it ends on a light it counts as lit.
-// The scene distance is a template parameter so that it inlines into the
-// march.
+//
+// The march is a template over the number type (lanes.h): one ray alone,
+// or eight rays of neighbouring cells in two vector registers, marching in
+// lockstep (a ray that has stopped keeps its state while the others go on).
+// The scene distance is a function object `scene(x, y, z, offsets)`,
+// inlined into the step; `offsets` supplies the lattice's cell offsets:
+// exact ones for a single ray, branch-free ones for the vectors, which
+// record positions out of their fast range so that such a batch is traced
+// again exactly.
 #pragma once
 
-#include <algorithm>
-
+#include "cell_offset.h"
 #include "cella/cella.h"
 #include "effect_support.h"
 #include "gldemo/effects.h"
 #include "kalt/fmath.h"
 #include "kalt/vec3.h"
+#include "lanes.h"
 
 namespace gldemo::detail {
+
+// Cell offsets for one ray at any position.
+struct ExactOffsets {
+  template <int M>
+  float Offset(float a) {
+    return CellOffset<M>(a);
+  }
+};
+
+// Cell offsets without branches; `wild` records positions beyond 2^22.
+template <typename T>
+struct FastOffsets {
+  MaskOf<T> wild{};
+  template <int M>
+  T Offset(T a) {
+    return CellOffsetFast<M>(a, wild);
+  }
+};
 
 // The per-frame values of the march, the same for every cell.
 struct TwinLights {
@@ -42,66 +67,146 @@ inline TwinLights TwinLightsSetup(float time, kalt::Vec3 shift, float surfaceGai
   return lights;
 }
 
+// The rays of G groups of T: their directions, and where the march left
+// them.
+template <int G, typename T>
+struct LightRays {
+  T dx[G], dy[G], dz[G];
+  T px[G], py[G], pz[G];  // position after the last move
+  T sx[G], sy[G], sz[G];  // the last step's sample point
+  T glow[G];
+  T d1[G], d2[G], ds[G];  // the last step's distances to the lights and the scene
+};
+
+// The distance from a light to the ray points.
+template <typename T>
+inline T LightDistance(kalt::Vec3 light, T x, T y, T z) {
+  const T vx = light.x - x, vy = light.y - y, vz = light.z - z;
+  return Sqrt(vx * vx + vy * vy + vz * vz);
+}
+
+// 1. March at most 50 steps by the smallest distance, gathering glow; a ray
+//    stops when the glow passes 1.1 (without moving), or after a move when
+//    it came within 0.1 of a light or the scene, or the step exceeded 10.
+//    `rays` holds the directions on entry. (Conditions are combined with &
+//    and |, which treat every lane alike.)
+template <int G, typename T, typename Scene, typename Offsets>
+void MarchLights(const TwinLights& lights, const Scene& scene, LightRays<G, T>& rays, Offsets& offsets) {
+  MaskOf<T> running[G];
+  for (int g = 0; g < G; ++g) {
+    rays.px[g] = T{};
+    rays.py[g] = T{};
+    rays.pz[g] = Splat<T>(-8.0f);
+    rays.glow[g] = T{};
+    running[g] = T{} == T{};
+  }
+  for (int step = 0; step < 50; ++step) {
+    bool anyRunning = false;
+    for (int g = 0; g < G; ++g) {
+      const T px = rays.px[g], py = rays.py[g], pz = rays.pz[g];
+      const T d1 = LightDistance(lights.light1, px, py, pz);
+      const T d2 = LightDistance(lights.light2, px, py, pz);
+      const T sx = px + lights.shift.x, sy = py + lights.shift.y, sz = pz + lights.shift.z;
+      const T ds = scene(sx, sy, sz, offsets);
+      const T glow = rays.glow[g] + lights.pulse1 / d1 + lights.pulse2 / d2;
+      const T s = Min(Min(d1, d2), ds);
+      const MaskOf<T> live = running[g];
+      const MaskOf<T> moves = live & !(glow > 1.1f);
+      rays.d1[g] = live ? d1 : rays.d1[g];
+      rays.d2[g] = live ? d2 : rays.d2[g];
+      rays.ds[g] = live ? ds : rays.ds[g];
+      rays.sx[g] = live ? sx : rays.sx[g];
+      rays.sy[g] = live ? sy : rays.sy[g];
+      rays.sz[g] = live ? sz : rays.sz[g];
+      rays.glow[g] = moves ? glow : (live ? Splat<T>(1.1f) : rays.glow[g]);
+      rays.px[g] = moves ? px + rays.dx[g] * s : px;
+      rays.py[g] = moves ? py + rays.dy[g] * s : py;
+      rays.pz[g] = moves ? pz + rays.dz[g] * s : pz;
+      running[g] = moves & !((d1 < 0.1f) | (d2 < 0.1f) | (s < 0.1f) | (s > 10.0f));
+      anyRunning |= Any(running[g]);
+    }
+    if (!anyRunning) break;
+  }
+}
+
+// Where one ray's march left it.
+struct LightRayEnd {
+  kalt::Vec3 position, sample;
+  float glow, d1, d2, ds;
+};
+
+template <int G, typename T>
+LightRayEnd EndOf(const LightRays<G, T>& rays, int g, int l) {
+  return {{Lane(rays.px[g], l), Lane(rays.py[g], l), Lane(rays.pz[g], l)},
+          {Lane(rays.sx[g], l), Lane(rays.sy[g], l), Lane(rays.sz[g], l)},
+          Lane(rays.glow[g], l),
+          Lane(rays.d1[g], l),
+          Lane(rays.d2[g], l),
+          Lane(rays.ds[g], l)};
+}
+
 // The diffuse light that reaches a surface point p with normal n from a light
 // at `light`, falling off with the distance; never negative.
 inline float Diffuse(kalt::Vec3 light, kalt::Vec3 p, kalt::Vec3 n) {
   const kalt::Vec3 v = light - p;
   const float r = kalt::Length(v);
-  return std::max(kalt::Dot(v / r, n) / (r + 0.1f) * 4.0f, 0.0f);
+  return Max(kalt::Dot(v / r, n) / (r + 0.1f) * 4.0f, 0.0f);
 }
 
-// The shade value of one cell.
-template <typename SceneDistance>
-float TwinLightValue(const TwinLights& lights, SceneDistance distance, int column, int row) {
-  using kalt::Length;
-  using kalt::Vec3;
-  const Vec3 dir = CellRay(column, row, 40.0f);
-
-  // 1. March at most 50 steps by the smallest distance, gathering glow.
-  Vec3 p{0.0f, 0.0f, -8.0f};
-  Vec3 sample = p;
-  float glow = 0.0f, d1 = 0.0f, d2 = 0.0f, ds = 0.0f;
-  for (int step = 0; step < 50; ++step) {
-    d1 = Length(lights.light1 - p);
-    d2 = Length(lights.light2 - p);
-    sample = p + lights.shift;
-    ds = distance(sample);
-    glow = glow + lights.pulse1 / d1 + lights.pulse2 / d2;
-    const float s = std::min(std::min(d1, d2), ds);
-    if (glow > 1.1f) {
-      glow = 1.1f;
-      break;
-    }
-    p = p + dir * s;
-    if (d1 < 0.1f || d2 < 0.1f || s < 0.1f || s > 10.0f) break;
-  }
-
-  // 2. A ray that ended on a light counts as lit; one that ended on the
-  //    scene takes the lights' diffuse term about the normal at its last
-  //    sample point.
+// 2. The shade value of a finished ray.
+template <typename Scene>
+float LightValue(const TwinLights& lights, const Scene& scene, const LightRayEnd& ray, int column, int row) {
+  // A ray that ended on a light counts as lit; one that ended on the scene
+  // takes the lights' diffuse term about the normal at its last sample
+  // point.
   float surface = 0.0f;
-  if (d1 < 0.1f || d2 < 0.1f) {
+  if (ray.d1 < 0.1f || ray.d2 < 0.1f) {
     surface = 1.0f;
-  } else if (ds < 0.1f) {
-    const float d0 = distance(sample);
-    const Vec3 gradient{distance({sample.x + 0.1f, sample.y, sample.z}) - d0,
-                        distance({sample.x, sample.y + 0.1f, sample.z}) - d0,
-                        distance({sample.x, sample.y, sample.z + 0.1f}) - d0};
-    const Vec3 n = gradient / Length(gradient);
-    surface = 2.0f * lights.surfaceGain *
-              (lights.pulse1 * Diffuse(lights.light1, p, n) + lights.pulse2 * Diffuse(lights.light2, p, n));
+  } else if (ray.ds < 0.1f) {
+    ExactOffsets exact;
+    const kalt::Vec3 s = ray.sample;
+    const float d0 = scene(s.x, s.y, s.z, exact);
+    const kalt::Vec3 gradient{scene(s.x + 0.1f, s.y, s.z, exact) - d0, scene(s.x, s.y + 0.1f, s.z, exact) - d0,
+                              scene(s.x, s.y, s.z + 0.1f, exact) - d0};
+    const kalt::Vec3 n = gradient / kalt::Length(gradient);
+    surface = 2.0f * lights.surfaceGain * (lights.pulse1 * Diffuse(lights.light1, ray.position, n) +
+                                           lights.pulse2 * Diffuse(lights.light2, ray.position, n));
   }
-
-  // 3. The glow scaled and folded back above 1.2, to the fourth power.
-  float q = lights.glowScale * glow;
+  // The glow scaled and folded back above 1.2, to the fourth power.
+  float q = lights.glowScale * ray.glow;
   if (q > 1.2f) q = 4.8f - 3.0f * q;
   return kalt::Pow(q, 4.0f) + surface + 0.01f * static_cast<float>(Checker(column, row));
 }
 
+// Points the rays at the cells of a row from `first`, lane by lane.
+template <int G, typename T>
+void AimLightRays(LightRays<G, T>& rays, int first, int row) {
+  for (int g = 0; g < G; ++g)
+    for (int l = 0; l < kLanesOf<T>; ++l) {
+      const kalt::Vec3 dir = CellRay(first + g * kLanesOf<T> + l, row, 40.0f);
+      SetLane(rays.dx[g], l, dir.x);
+      SetLane(rays.dy[g], l, dir.y);
+      SetLane(rays.dz[g], l, dir.z);
+    }
+}
+
+// The shade value of one cell, marched alone.
+template <typename Scene>
+float TwinLightValue(const TwinLights& lights, const Scene& scene, int column, int row) {
+  LightRays<1, float> ray;
+  AimLightRays(ray, column, row);
+  ExactOffsets exact;
+  MarchLights(lights, scene, ray, exact);
+  return LightValue(lights, scene, EndOf(ray, 0, 0), column, row);
+}
+
 // Draws the 80 by 50 picture of a lattice through `gradient`.
-template <typename SceneDistance>
+template <typename Scene>
 void TwinLightMarch(cella::Canvas* canvas, const cella::Gradient* gradient, float time, float surfaceGain,
-                    float glowGain, SceneDistance distance, kalt::Vec3 shift) {
+                    float glowGain, Scene scene, kalt::Vec3 shift) {
+  constexpr int kGroups = 2;
+  constexpr int kBatch = kGroups * kLaneCount;
+  static_assert(kPictureWidth % kBatch == 0);
   if (!HoldsPicture(canvas) || !gradient) return;
   const TwinLights lights = TwinLightsSetup(time, shift, surfaceGain, glowGain);
   const int width = canvas->width;
@@ -110,8 +215,20 @@ void TwinLightMarch(cella::Canvas* canvas, const cella::Gradient* gradient, floa
 #pragma omp parallel for schedule(static)
   for (int row = 0; row < kPictureHeight; ++row) {
     cella::Pixel* line = cells + static_cast<long>(row) * width;
-    for (int column = 0; column < kPictureWidth; ++column)
-      line[column] = gradient->pixels[cella::GradientIndex(*gradient, TwinLightValue(lights, distance, column, row))];
+    for (int first = 0; first < kPictureWidth; first += kBatch) {
+      LightRays<kGroups, Lanes> rays;
+      AimLightRays(rays, first, row);
+      FastOffsets<Lanes> fast;
+      MarchLights(lights, scene, rays, fast);
+      const bool wild = Any(fast.wild);
+      for (int g = 0; g < kGroups; ++g)
+        for (int l = 0; l < kLaneCount; ++l) {
+          const int column = first + g * kLaneCount + l;
+          const float v = wild ? TwinLightValue(lights, scene, column, row)
+                               : LightValue(lights, scene, EndOf(rays, g, l), column, row);
+          line[column] = gradient->pixels[cella::GradientIndex(*gradient, v)];
+        }
+    }
   }
 }
 
