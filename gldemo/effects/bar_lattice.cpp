@@ -1,12 +1,10 @@
 // BarLattice: an endless lattice of square bars along all three axes,
 // scrolling along x under the two circling lights.
-#include <algorithm>
-#include <cmath>
-
 #include "cella/cella.h"
 #include "effect_support.h"
 #include "gldemo/effect_parts.h"
 #include "gldemo/effects.h"
+#include "lanes.h"
 #include "twin_light_march.h"
 
 namespace gldemo {

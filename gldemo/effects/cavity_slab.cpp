@@ -1,13 +1,12 @@
 // CavitySlab: a thick slab hollowed by a coarse and a fine lattice of
 // overlapping spherical cavities, scrolling along x and bobbing along y
 // under the two circling lights.
-#include <algorithm>
-
 #include "cella/cella.h"
 #include "effect_support.h"
 #include "gldemo/effect_parts.h"
 #include "gldemo/effects.h"
 #include "kalt/fmath.h"
+#include "lanes.h"
 #include "twin_light_march.h"
 
 namespace gldemo {
@@ -45,8 +44,7 @@ float CavitySlabDistance(kalt::Vec3 p) {
 void CavitySlab(cella::Canvas* canvas, const cella::GradientPack* pack, float time, int gradient,
                 float surfaceGain, float glowGain) {
   detail::TwinLightMarch(canvas, detail::PackGradient(pack, gradient), time, surfaceGain, glowGain,
-                         CavityScene{},
-                         {4.0f * time, kalt::Sin(time), 0.0f});
+                         CavityScene{}, {4.0f * time, kalt::Sin(time), 0.0f});
 }
 
 }  // namespace gldemo

@@ -1,13 +1,11 @@
 // TricylinderLattice: an endless lattice of tricylinders (the common part
 // of three cylinders crossing at right angles), scrolling along x under the
 // two circling lights.
-#include <algorithm>
-
 #include "cella/cella.h"
 #include "effect_support.h"
 #include "gldemo/effect_parts.h"
 #include "gldemo/effects.h"
-#include "kalt/fmath.h"
+#include "lanes.h"
 #include "twin_light_march.h"
 
 namespace gldemo {
