@@ -98,6 +98,8 @@ void MarchLights(const TwinLights& lights, const Scene& scene, LightRays<G, T>& 
     rays.py[g] = T{};
     rays.pz[g] = Splat<T>(-8.0f);
     rays.glow[g] = T{};
+    rays.sx[g] = rays.sy[g] = rays.sz[g] = T{};
+    rays.d1[g] = rays.d2[g] = rays.ds[g] = T{};
     running[g] = T{} == T{};
   }
   for (int step = 0; step < 50; ++step) {

@@ -78,6 +78,8 @@ TEST_F(FramegrabEffect, RefusesBadRequests) {
   EXPECT_EQ(Framegrab("effect TwinGlow --time 1 --focal 3 --out " + out_), 1);         // not its parameter
   EXPECT_EQ(Framegrab("effect BarLattice --time 1 --gradient 99 --out " + out_), 1);   // not in the pack
   EXPECT_EQ(Framegrab("effect BarLattice --time x --out " + out_), 1);
+  EXPECT_EQ(Framegrab("effect FoldedBlocks --time 1 --focal 99999999999 --out " + out_), 1);  // not an int
+  EXPECT_EQ(Framegrab("effect TwinGlow --time 1e300 --out " + out_), 1);                      // not a float
   EXPECT_EQ(Framegrab("effect TwinGlow --time 1 --gradients /nonexistent --out " + out_), 1);
 }
 

@@ -7,6 +7,9 @@
 // t - 8 to TwinGlow). Parameters left out take the values of one of the
 // effect's rows in the timeline. The gradient pack is the run tree's
 // Data20/gradient.bin beside the tool's folder unless --gradients names one.
+#include <cfloat>
+#include <climits>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -35,51 +38,46 @@ struct Parameter {
 
 struct EffectRow {
   const char* name;
+  int fixedGradient;  // the gradient the effect always reads, or -1
   std::vector<Parameter> parameters;
   void (*draw)(Canvas* canvas, const GradientPack* pack, float time, const Arguments& a);
 };
 
+// The arguments are checked to fit their types before they are drawn with.
 int Int(double value) { return static_cast<int>(value); }
 float Float(double value) { return static_cast<float>(value); }
 
 // The effects, each with the parameters of one of its timeline rows.
 const EffectRow kEffects[] = {
-    {"SphereGrid", {{"gradient", 2, true}},
+    {"SphereGrid", -1, {{"gradient", 2, true}},
      [](Canvas* c, const GradientPack* p, float t, const Arguments& a) {
        gldemo::SphereGrid(c, &p->gradients[Int(a[0])], t);
      }},
-    {"TwinGlow", {{"gradient", 32, true}, {"glow-gain", 0.02, false}, {"checker-dither", 0.02, false}},
+    {"TwinGlow", -1, {{"gradient", 32, true}, {"glow-gain", 0.02, false}, {"checker-dither", 0.02, false}},
      [](Canvas* c, const GradientPack* p, float t, const Arguments& a) {
        gldemo::TwinGlow(c, p, t, Int(a[0]), Float(a[1]), Float(a[2]));
      }},
-    {"FoldedBlocks", {{"focal", 90, true}, {"shape-blend", 0, false}},
+    {"FoldedBlocks", 33, {{"focal", 90, true}, {"shape-blend", 0, false}},
      [](Canvas* c, const GradientPack* p, float t, const Arguments& a) {
        gldemo::FoldedBlocks(c, p, t, Int(a[0]), Float(a[1]));
      }},
-    {"SphereCluster", {{"camera-shift-x", 0, false}, {"camera-shift-z", 0, false}, {"zoom", 0, false}},
+    {"SphereCluster", 16, {{"camera-shift-x", 0, false}, {"camera-shift-z", 0, false}, {"zoom", 0, false}},
      [](Canvas* c, const GradientPack* p, float t, const Arguments& a) {
        gldemo::SphereCluster(c, p, t, Float(a[0]), Float(a[1]), Float(a[2]));
      }},
-    {"BarLattice", {{"gradient", 16, true}, {"surface-gain", 0, false}, {"glow-gain", 0, false}},
+    {"BarLattice", -1, {{"gradient", 16, true}, {"surface-gain", 0, false}, {"glow-gain", 0, false}},
      [](Canvas* c, const GradientPack* p, float t, const Arguments& a) {
        gldemo::BarLattice(c, p, t, Int(a[0]), Float(a[1]), Float(a[2]));
      }},
-    {"TricylinderLattice", {{"surface-gain", 0, false}, {"glow-gain", 0, false}},
+    {"TricylinderLattice", 16, {{"surface-gain", 0, false}, {"glow-gain", 0, false}},
      [](Canvas* c, const GradientPack* p, float t, const Arguments& a) {
        gldemo::TricylinderLattice(c, p, t, Float(a[0]), Float(a[1]));
      }},
-    {"CavitySlab", {{"gradient", 3, true}, {"surface-gain", 0, false}, {"glow-gain", 0, false}},
+    {"CavitySlab", -1, {{"gradient", 3, true}, {"surface-gain", 0, false}, {"glow-gain", 0, false}},
      [](Canvas* c, const GradientPack* p, float t, const Arguments& a) {
        gldemo::CavitySlab(c, p, t, Int(a[0]), Float(a[1]), Float(a[2]));
      }},
 };
-
-// The gradients each effect reads whatever it is given.
-int FixedGradient(const std::string& name) {
-  if (name == "FoldedBlocks") return 33;
-  if (name == "SphereCluster" || name == "TricylinderLattice") return 16;
-  return -1;
-}
 
 std::string EffectList() {
   std::string list;
@@ -96,6 +94,15 @@ std::string EffectList() {
     }
   }
   return list;
+}
+
+// A number given for an option, if it fits the type it is drawn with (an
+// int, or a float: infinities and NaN pass, finite values beyond the float
+// range do not).
+double Checked(const char* option, double value, bool integer) {
+  const bool fits = integer ? value >= INT_MIN && value <= INT_MAX : !(std::fabs(value) > FLT_MAX) || std::isinf(value);
+  if (!fits) throw std::runtime_error(std::string("--") + option + " is out of range");
+  return value;
 }
 
 std::string DefaultPackPath() {
@@ -124,7 +131,7 @@ Frame ToFrame(const Canvas& canvas) {
   for (int i = 0; i < canvas.width * canvas.height; ++i) {
     const cella::Pixel& cell = canvas.data[i];
     frame.ch[i] = cell.ch;
-    frame.attr[i] = static_cast<std::uint8_t>((cell.fg & 15) | (cell.bg << 4));
+    frame.attr[i] = static_cast<std::uint8_t>((cell.fg & 15) | (cell.bg & 15) << 4);
   }
   return frame;
 }
@@ -146,17 +153,20 @@ Frame RenderEffect(const Options& options) {
   if (const auto unknown = options.unknown(known); !unknown.empty())
     throw std::runtime_error("unknown option " + unknown[0] + " for " + name + ":" + EffectList());
   if (!options.has("time")) throw std::runtime_error("--time T is required");
-  const float time = static_cast<float>(options.number("time", 0));
+  const float time = Float(Checked("time", options.number("time", 0), false));
   Arguments arguments;
-  for (const Parameter& parameter : effect->parameters)
-    arguments.push_back(parameter.integer ? static_cast<double>(options.integer(parameter.option, Int(parameter.fallback)))
-                                          : options.number(parameter.option, parameter.fallback));
+  for (const Parameter& parameter : effect->parameters) {
+    const double value = parameter.integer
+                             ? static_cast<double>(options.integer(parameter.option, static_cast<long>(parameter.fallback)))
+                             : options.number(parameter.option, parameter.fallback);
+    arguments.push_back(Checked(parameter.option, value, parameter.integer));
+  }
 
   // 2. The gradients it will read.
   const std::unique_ptr<GradientPack> pack = LoadPack(options);
   for (std::size_t i = 0; i < effect->parameters.size(); ++i)
     if (std::string(effect->parameters[i].option) == "gradient") CheckGradient(*pack, Int(arguments[i]));
-  if (const int fixed = FixedGradient(name); fixed >= 0) CheckGradient(*pack, fixed);
+  if (effect->fixedGradient >= 0) CheckGradient(*pack, effect->fixedGradient);
 
   // 3. The picture.
   Canvas canvas(gldemo::kPictureWidth, gldemo::kPictureHeight);
