@@ -10,7 +10,6 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -18,6 +17,7 @@
 
 #include "cella/cella.h"
 #include "commands.h"
+#include "gldemo_pack.h"
 #include "gldemo/effects.h"
 
 namespace framegrab {
@@ -105,35 +105,11 @@ double Checked(const char* option, double value, bool integer) {
   return value;
 }
 
-std::string DefaultPackPath() {
-  std::error_code error;
-  const std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "../Data20/gradient.bin";
-  return (tool.parent_path().parent_path() / "run" / "Data20" / "gradient.bin").string();
-}
-
-std::unique_ptr<GradientPack> LoadPack(const Options& options) {
-  const std::string path = options.text("gradients", DefaultPackPath());
-  std::unique_ptr<GradientPack> pack(cella::LoadGradientPack(path.c_str()));
-  if (!pack) throw std::runtime_error("cannot load the gradient pack " + path + " (give one with --gradients FILE)");
-  return pack;
-}
-
 void CheckGradient(const GradientPack& pack, int index) {
   if (index < 0 || index >= pack.count)
     throw std::runtime_error("gradient " + std::to_string(index) + " is not in the pack (it holds " +
                              std::to_string(pack.count) + ")");
   if (pack.gradients[index].count <= 0) throw std::runtime_error("gradient " + std::to_string(index) + " is empty");
-}
-
-Frame ToFrame(const Canvas& canvas) {
-  Frame frame = MakeFrame(canvas.width, canvas.height);
-  for (int i = 0; i < canvas.width * canvas.height; ++i) {
-    const cella::Pixel& cell = canvas.data[i];
-    frame.ch[i] = cell.ch;
-    frame.attr[i] = static_cast<std::uint8_t>((cell.fg & 15) | (cell.bg & 15) << 4);
-  }
-  return frame;
 }
 
 }  // namespace

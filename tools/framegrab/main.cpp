@@ -15,11 +15,13 @@
 namespace framegrab {
 
 Frame RenderEffect(const Options& options);
+Frame RenderGldemo(const Options& options);
 
 // The commands, one per kind of frame.
 const Command kCommands[] = {
     {"help", "", nullptr},
     {"effect", "NAME --time T [parameters] [--gradients FILE]", RenderEffect},
+    {"gldemo", "--beat T [--gradients FILE] (the whole frame, drawn on a fresh canvas)", RenderGldemo},
 };
 
 }  // namespace framegrab

@@ -1,0 +1,86 @@
+#include "gldemo/demo_main.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "alert.h"
+#include "cella/cella.h"
+#include "gldemo/beat_clock.h"
+#include "gldemo/music.h"
+#include "gldemo/timeline.h"
+
+namespace gldemo {
+
+namespace {
+
+constexpr const char* kCaption = "gldemo";
+constexpr int kEscape = 27;
+
+// Takes the typed keys, oldest first, until the queue is empty; whether one
+// of them was Escape (or a close request of the window).
+bool EscapeTyped() {
+  bool escape = false;
+  for (int key = cella::Keyboard(); key != 0; key = cella::Keyboard()) escape |= key == kEscape;
+  return escape;
+}
+
+// The gradients, or null after the message.
+std::unique_ptr<cella::GradientPack> LoadGradients() {
+  std::unique_ptr<cella::GradientPack> pack(cella::LoadGradientPack(kGradientPath));
+  if (!pack) {
+    ShowAlert(kCaption, "Failed to load the gradients", std::string(kGradientPath) + ": missing or unreadable");
+  } else if (pack->count < kTimelineGradients) {
+    ShowAlert(kCaption, "Failed to load the gradients",
+              std::string(kGradientPath) + " holds " + std::to_string(pack->count) + " gradients, the show needs " +
+                  std::to_string(kTimelineGradients));
+    pack.reset();
+  }
+  return pack;
+}
+
+}  // namespace
+
+int DemoMain(const FrameShown& frameShown) {
+  const auto start = std::chrono::steady_clock::now();
+
+  // Start-up.
+  // 1. The music, before anything is shown.
+  std::string error;
+  const std::unique_ptr<Music> music = Music::Start(kMusicPath, {}, &error);
+  if (!music) {
+    ShowAlert(kCaption, "Failed to load music", error);
+    return 1;
+  }
+  const int latencyMs = music->LatencyMs();
+  // 2. The screen canvas.
+  cella::Canvas screen(80, 50);
+  // 3. The console; its window opens with the first frame.
+  cella::ConsoleInit();
+  // 4. The gradients.
+  const std::unique_ptr<cella::GradientPack> pack = LoadGradients();
+  if (!pack) return 1;
+  // 5. The music runs from here on.
+  music->Play();
+
+  // The frames.
+  BeatClock clock;
+  for (bool ending = false; !ending;) {
+    // 1. Keys.
+    ending = EscapeTyped();
+    // 2-5. The beat, from the play position and the clock.
+    const auto clockMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    const float beat = NextBeat(clock, latencyMs, music->PositionBytes(), clockMs);
+    // 6. Past the end of the loop the song starts again; this frame still
+    //    shows the beat above it.
+    if (beat > kLoopBeats) music->Rewind();
+    // 7-8. The frame, drawn and shown.
+    ComposeScene(&screen, beat, *pack);
+    cella::ConsoleBlit(&screen, 0, 0, 0, 0, 80, 50);
+    if (frameShown) frameShown(beat);
+  }
+  return 0;
+}
+
+}  // namespace gldemo

@@ -1,0 +1,85 @@
+// gldemo_measure: how many frames a second ComposeScene draws in each row of
+// gldemo's timeline, with one worker thread and with two. Headless: nothing
+// is shown, only composed.
+//
+//   gldemo_measure [--seconds S] [--gradients FILE]
+//
+// Each row is drawn for S seconds (default 1) per thread count at beats
+// spread evenly over the row (the last row up to the loop's end at 176).
+// The gradients default to ../Data20/gradient.bin, as the demo reads them:
+// run it from the run tree's bin folder.
+#include <omp.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "cella/cella.h"
+#include "gldemo/timeline.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Frames a second of ComposeScene over beats first .. end.
+double FramesPerSecond(const cella::GradientPack& pack, float first, float end, double seconds) {
+  cella::Canvas screen(80, 50);
+  constexpr int kSteps = 64;  // beats visited in turn
+  const auto start = Clock::now();
+  const auto stop = start + std::chrono::duration<double>(seconds);
+  long frames = 0;
+  for (auto now = start; now < stop; now = Clock::now(), ++frames) {
+    const float beat = first + (end - first) * (static_cast<float>(frames % kSteps) + 0.5f) / kSteps;
+    gldemo::ComposeScene(&screen, beat, pack);
+  }
+  return static_cast<double>(frames) / std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: gldemo_measure [--seconds S] [--gradients FILE]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  double seconds = 1.0;
+  std::string gradients = "../Data20/gradient.bin";
+  for (int i = 1; i < argc; i += 2) {
+    if (i + 1 >= argc) return Usage();
+    if (!std::strcmp(argv[i], "--seconds")) {
+      char* end = nullptr;
+      seconds = std::strtod(argv[i + 1], &end);
+      if (*end || !(seconds > 0.0 && seconds <= 600.0)) return Usage();
+    } else if (!std::strcmp(argv[i], "--gradients")) {
+      gradients = argv[i + 1];
+    } else {
+      return Usage();
+    }
+  }
+  const std::unique_ptr<cella::GradientPack> pack(cella::LoadGradientPack(gradients.c_str()));
+  if (!pack || pack->count < gldemo::kTimelineGradients) {
+    std::fprintf(stderr, "gldemo_measure: cannot use the gradient pack %s (missing, or fewer than %d gradients)\n",
+                 gradients.c_str(), gldemo::kTimelineGradients);
+    return 1;
+  }
+
+  std::printf("ComposeScene frames per second, %.3g s per row and thread count\n\n", seconds);
+  std::printf("beat rows   1 thread  2 threads\n");
+  for (int index = 0; index < gldemo::TimelineRows(); ++index) {
+    const gldemo::TimelineSpan span = gldemo::TimelineRowSpan(index);
+    const float first = static_cast<float>(span.first);
+    const float end = span.last == 255 ? 176.0f : static_cast<float>(span.last + 1);
+    double fps[2];
+    for (int threads = 1; threads <= 2; ++threads) {
+      omp_set_num_threads(threads);
+      fps[threads - 1] = FramesPerSecond(*pack, first, end, seconds);
+    }
+    std::printf("%3d-%-3d  %10.1f %10.1f\n", span.first, span.last, fps[0], fps[1]);
+    std::fflush(stdout);
+  }
+  return 0;
+}
