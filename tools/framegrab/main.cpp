@@ -14,9 +14,13 @@
 
 namespace framegrab {
 
+Frame RenderCondemo(const Options& options);  // condemo.cpp
+
 // The commands, one per kind of frame.
 const Command kCommands[] = {
     {"help", "", nullptr},
+    {"condemo", "--order N --time SECONDS [--flash A,B,C] [--beats N] [--max-travel X] [--frame N] [--threads N]",
+     RenderCondemo},
 };
 
 }  // namespace framegrab

@@ -1,0 +1,53 @@
+// Scene 3, folded blob with an inner sphere: a tumbling point, folded into
+// the first octant, cut from two offset spheres; a third sphere that breathes
+// with sin(t) and flashB takes material 2 wherever it is the nearer surface.
+#pragma once
+
+#include <algorithm>
+
+#include "condemo/frame_state.h"
+#include "condemo/toolbox.h"
+
+namespace condemo {
+
+struct FoldedBlob {
+  Rotation turnXY, turnXZ, turnYZ;  // by 0.5t, 0.8t, 0.7t
+  float carveCentre, carveRadius;   // 1.5 - 0.2 sin t, 1.7 + 0.1 sin t
+  float innerCentre, innerRadius;   // 2 - sin t, 1 + 0.5 flashB
+
+  static FoldedBlob Prepare(const FrameState& frame) {
+    const float t = static_cast<float>(frame.sceneTime);
+    const float s = kalt::Sin(t);
+    return {RotationOf(0.5f * t), RotationOf(0.8f * t), RotationOf(0.7f * t),
+            1.5f - 0.2f * s,      1.7f + 0.1f * s,      2.0f - s,
+            1.0f + 0.5f * frame.flashB};
+  }
+
+  // Sets materialTag on every call: 2 where the inner sphere is the distance
+  // (a tie included), else 0.
+  float Distance(Vec3 p, int& materialTag) const {
+    // 1. Tumble the point, then fold it into the first octant.
+    Vec3 q = p;
+    Pair r = Rot(q.x, q.y, turnXY);
+    q.x = r.u, q.y = r.v;
+    r = Rot(q.x, q.z, turnXZ);
+    q.x = r.u, q.z = r.v;
+    r = Rot(q.y, q.z, turnYZ);
+    q.y = r.u, q.z = r.v;
+    q = Fold(q);
+    // 2. The blob: a sphere at (1, 1, 1) with a second one carved out.
+    const float s1 = kalt::Length(q - Vec3{1.0f, 1.0f, 1.0f}) - 2.0f;
+    const float s2 = kalt::Length(q - Vec3{carveCentre, carveCentre, carveCentre}) - carveRadius;
+    const float d = std::max(s1, -s2);
+    // 3. The inner sphere.
+    const float s3 = kalt::Length(q - Vec3{innerCentre, innerCentre, innerCentre}) - innerRadius;
+    if (s3 > d) {
+      materialTag = 0;
+      return d;
+    }
+    materialTag = 2;
+    return s3;
+  }
+};
+
+}  // namespace condemo

@@ -1,0 +1,40 @@
+// Scene 5, eight smoothly merged blobs circling the origin: spheres of
+// radius 1.5 while beatCount is odd, tori of radii 2 and 0.5 while it is
+// even, so that every beat switches all of them.
+#pragma once
+
+#include <array>
+
+#include "condemo/frame_state.h"
+#include "condemo/toolbox.h"
+
+namespace condemo {
+
+struct MergedBlobs {
+  std::array<Vec3, 8> offsets;  // where each blob is this frame (added to p)
+  bool spheres;
+
+  static MergedBlobs Prepare(const FrameState& frame) {
+    const float t = static_cast<float>(frame.sceneTime);
+    const float b = frame.flashB;
+    MergedBlobs field{};
+    for (int i = 0; i < 8; ++i) {
+      const float fi = static_cast<float>(i);
+      field.offsets[i] = {3.0f * kalt::Sin(fi + 2.7f * t - b), 3.0f * kalt::Cos(2.3f * fi + 2.4f * t - b),
+                          1.5f * kalt::Sin(1.7f * fi + 1.5f * t - b)};
+    }
+    field.spheres = (frame.beatCount & 1) != 0;
+    return field;
+  }
+
+  float Distance(Vec3 p, int& /*materialTag*/) const {
+    float d = 999.0f;
+    for (const Vec3& offset : offsets) {
+      const Vec3 q = p + offset;
+      d = Smin(d, spheres ? Sphere(q, 1.5f) : Torus(q, 2.0f, 0.5f), 1.5f);
+    }
+    return d;
+  }
+};
+
+}  // namespace condemo
