@@ -40,12 +40,45 @@ Cell ShadeCellOf(const FrameState& frame, int column, int row) {
   return ShadeCellWith(PrepareShade(frame), Field::Prepare(frame), column, row);
 }
 
+// Renders the band's cells, row by row, marching several cells side by side:
+// their steps are independent, so the processor overlaps their arithmetic.
+// A lane whose cell is done takes the band's next cell.
 template <class Field>
 void RenderBandOf(const FrameState& frame, int first, int end, CellGrid& grid) {
+  constexpr int kLanes = 4;
   const ShadePlan plan = PrepareShade(frame);
   const Field field = Field::Prepare(frame);
-  for (int row = 0; row < kRows; ++row)
-    for (int column = first; column < end; ++column) grid.At(column, row) = ShadeCellWith(plan, field, column, row);
+  const int width = end - first;
+  const int count = width * kRows;
+  int next = 0;  // the band's next cell, counted row by row
+  MarchState lanes[kLanes];
+  int cellOf[kLanes];
+  const auto take = [&](int lane) {
+    if (next == count) return false;
+    const int column = first + next % width, row = next / width;
+    lanes[lane] = StartMarch(plan, column, row);
+    cellOf[lane] = row * kColumns + column;
+    ++next;
+    return true;
+  };
+  int active = 0;
+  for (int lane = 0; lane < kLanes && take(lane); ++lane) ++active;
+  while (active > 0) {
+    for (int lane = 0; lane < active;) {
+      MarchState& m = lanes[lane];
+      MarchStep(plan, field, m);
+      if (!m.done) {
+        ++lane;
+        continue;
+      }
+      grid.cells[cellOf[lane]] = m.cell;
+      if (take(lane)) continue;
+      // No cell left: the last active lane moves into this one.
+      --active;
+      lanes[lane] = lanes[active];
+      cellOf[lane] = cellOf[active];
+    }
+  }
 }
 
 template <class Field>

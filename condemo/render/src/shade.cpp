@@ -115,6 +115,15 @@ Cell BackgroundCell(const ShadePlan& plan, int column, int row) {
   return {k > 4 ? kPatternSquare : kPatternDot, plan.patternAttr};
 }
 
+MarchState StartMarch(const ShadePlan& plan, int column, int row) {
+  MarchState m{};
+  m.cell = BackgroundCell(plan, column, row);
+  m.p = plan.scene.camPos;
+  m.dir = CellDirection(plan, column, row);
+  m.travel = -1.0f;
+  return m;
+}
+
 Vec3 ShadeHit(const ShadePlan& plan, const Hit& hit, int bounce, Cell& cell) {
   const SceneParams& scene = plan.scene;
   // 1. The normal, left as it is when the samples are all 0.

@@ -58,43 +58,66 @@ struct Hit {
 // and the shade level to 0..3, so no input indexes outside the tables.
 Vec3 ShadeHit(const ShadePlan& plan, const Hit& hit, int bounce, Cell& cell);
 
-// One cell of the frame, with the scene field given as an object whose
+// A cell's march between two steps.
+struct MarchState {
+  Cell cell;     // the background pattern until a hit shades it
+  Vec3 p, dir;   // where the ray is and where it goes
+  float travel;  // the march distance so far, starting at -1
+  int step;      // steps taken, bounces included
+  int bounce;    // hits so far
+  int tag;       // materialTag as the field last left it
+  bool done;
+};
+
+// Paints the cell's background and sets its ray off from the camera.
+MarchState StartMarch(const ShadePlan& plan, int column, int row);
+
+// Shades the hit found by a step whose distance estimate was d, with the
+// normal from three samples of the field around it, and ends the march or
+// bends the ray.
+template <class Field>
+void HitStep(const ShadePlan& plan, const Field& field, float d, MarchState& m) {
+  const SceneParams& scene = plan.scene;
+  Hit hit{m.p + ((1.0f - scene.stepScale) * d) * m.dir, {}, m.dir, m.travel, 0};
+  hit.samples.x = field.Distance(hit.point + Vec3{0.001f, 0.0f, 0.0f}, m.tag);
+  hit.samples.y = field.Distance(hit.point + Vec3{0.0f, 0.001f, 0.0f}, m.tag);
+  hit.samples.z = field.Distance(hit.point + Vec3{0.0f, 0.0f, 0.001f}, m.tag);
+  hit.fieldTag = m.tag;
+  const Vec3 bent = ShadeHit(plan, hit, m.bounce, m.cell);
+  if (++m.bounce > scene.maxBounce) {
+    m.done = true;
+    return;
+  }
+  // Go on along the bent ray, with the same step count and travel.
+  m.dir = bent;
+  m.p = hit.point + (2.0f * scene.hitEpsilon) * bent;
+}
+
+// One step of the march: the field is given as an object whose
 // `float Distance(Vec3 p, int& materialTag) const` is the distance estimate
-// (positive outside) and may set the tag. Instantiated per field so that the
-// field inlines into the march.
+// (positive outside) and may set the tag. The march ends after a hit when no
+// bounce is left, when travel reaches maxTravel (at once when maxTravel is 0
+// or less), or after kLastMarchStep + 1 steps.
+template <class Field>
+void MarchStep(const ShadePlan& plan, const Field& field, MarchState& m) {
+  const SceneParams& scene = plan.scene;
+  const float d = field.Distance(m.p, m.tag);
+  const float advance = scene.stepScale * d;
+  m.p = m.p + advance * m.dir;
+  m.travel = m.travel + advance;
+  if (d < scene.hitEpsilon) {
+    HitStep(plan, field, d, m);
+    if (m.done) return;
+  }
+  m.done = !(m.travel < scene.maxTravel && scene.maxTravel > 0.0f) || ++m.step > kLastMarchStep;
+}
+
+// One cell of the frame.
 template <class Field>
 Cell ShadeCellWith(const ShadePlan& plan, const Field& field, int column, int row) {
-  const SceneParams& scene = plan.scene;
-  // 1. The background pattern, kept where the ray hits nothing.
-  Cell cell = BackgroundCell(plan, column, row);
-  // 2. The ray.
-  Vec3 dir = CellDirection(plan, column, row);
-  Vec3 p = scene.camPos;
-  float travel = -1.0f;
-  int bounce = 0;
-  int tag = 0;
-  // 3. March, bounces included, for at most kLastMarchStep + 1 steps.
-  for (int step = 0; step <= kLastMarchStep; ++step) {
-    const float d = field.Distance(p, tag);
-    const float advance = scene.stepScale * d;
-    p = p + advance * dir;
-    travel = travel + advance;
-    if (d < scene.hitEpsilon) {
-      // 4. Shade the hit: the normal from three samples around it.
-      Hit hit{p + ((1.0f - scene.stepScale) * d) * dir, {}, dir, travel, 0};
-      hit.samples.x = field.Distance(hit.point + Vec3{0.001f, 0.0f, 0.0f}, tag);
-      hit.samples.y = field.Distance(hit.point + Vec3{0.0f, 0.001f, 0.0f}, tag);
-      hit.samples.z = field.Distance(hit.point + Vec3{0.0f, 0.0f, 0.001f}, tag);
-      hit.fieldTag = tag;
-      const Vec3 bent = ShadeHit(plan, hit, bounce, cell);
-      if (++bounce > scene.maxBounce) break;
-      // Go on along the bent ray, with the same step count and travel.
-      dir = bent;
-      p = hit.point + (2.0f * scene.hitEpsilon) * bent;
-    }
-    if (!(travel < scene.maxTravel && scene.maxTravel > 0.0f)) break;
-  }
-  return cell;
+  MarchState m = StartMarch(plan, column, row);
+  while (!m.done) MarchStep(plan, field, m);
+  return m.cell;
 }
 
 }  // namespace condemo

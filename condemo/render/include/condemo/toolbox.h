@@ -10,9 +10,11 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
+#include "condemo/fast_math.h"
 #include "kalt/fmath.h"
 #include "kalt/vec3.h"
 
@@ -32,7 +34,7 @@ inline float Length2(float u, float v) { return kalt::Sqrt(u * u + v * v); }
 struct Rotation {
   float c, s;
 };
-inline Rotation RotationOf(float theta) { return {kalt::Cos(theta), kalt::Sin(theta)}; }
+inline Rotation RotationOf(float theta) { return {FastCos(theta), FastSin(theta)}; }
 
 // Plane rotation rot(u, v; theta) = (u cos theta + v sin theta,
 // v cos theta - u sin theta): turns the pair's angle by -theta.
@@ -46,13 +48,13 @@ inline Vec3 Fold(Vec3 q) { return kalt::Abs(q); }
 // of (w + 1000) by period, minus period / 2. Cell centres lie where w + 1000
 // is an odd multiple of period / 2. Below w = -1000 the remainder turns
 // negative and the cells no longer repeat.
-inline float Repeat(float w, float period) { return kalt::Fmod(w + 1000.0f, period) - period / 2.0f; }
+inline float Repeat(float w, float period) { return FastFmod(w + 1000.0f, period) - period / 2.0f; }
 
 // The unit slab that w lies in: w truncated toward zero (so slab 0 spans
 // -1 < w < 1), and the position within the slab, the remainder of
 // (w + 1000) by 1.
 inline int SlabIndex(float w) { return kalt::TruncInt(w); }
-inline float SlabOffset(float w) { return kalt::Fmod(w + 1000.0f, 1.0f); }
+inline float SlabOffset(float w) { return FastFmod(w + 1000.0f, 1.0f); }
 
 inline float Sphere(Vec3 q, float r) { return kalt::Length(q) - r; }
 
@@ -88,16 +90,12 @@ inline const double kSinMinusEighthPi = std::sin(-kPi / 8.0);
 
 }  // namespace detail
 
-// The sector index k = floor(4 phi / pi) of the polar fold: phi is the angle
-// of the pair turned by pi/8, so k is -4..4 (4 only on the negative u axis).
-inline float PolarSector(float u, float v) {
-  using detail::kCosMinusEighthPi, detail::kSinMinusEighthPi, detail::kPi;
-  const float a = static_cast<float>(static_cast<double>(u) * kCosMinusEighthPi +
-                                     static_cast<double>(v) * kSinMinusEighthPi);
-  const float b = static_cast<float>(static_cast<double>(v) * kCosMinusEighthPi -
-                                     static_cast<double>(u) * kSinMinusEighthPi);
+// The sector index k = floor(4 phi / pi) of the polar fold, phi being the
+// angle of (a, b), the pair turned by pi/8; k is -4..4 (4 only on the
+// negative u axis).
+inline float PolarSector(float a, float b) {
   const float phi = kalt::Atan2(b, a);
-  return kalt::Floor(static_cast<float>(4.0 * static_cast<double>(phi) / kPi));
+  return kalt::Floor(static_cast<float>(4.0 * static_cast<double>(phi) / detail::kPi));
 }
 
 // The rotation by k pi / 4 that brings sector k onto the u axis.
@@ -105,8 +103,43 @@ inline Rotation SectorRotation(float k) {
   return RotationOf(static_cast<float>(static_cast<double>(k) * detail::kPi / 4.0));
 }
 
+namespace detail {
+
+// SectorRotation(k) for k = -4..4, at index k + 4.
+inline const std::array<Rotation, 9> kSectorRotations = [] {
+  std::array<Rotation, 9> rotations{};
+  for (int k = -4; k <= 4; ++k) rotations[k + 4] = SectorRotation(static_cast<float>(k));
+  return rotations;
+}();
+
+// PolarSector(a, b) found by comparisons, where (a, b) is so far from the
+// sector borders (the axes and the diagonals) that rounding cannot move it
+// across one: more than 2^-16 of |a| + |b| away. False elsewhere, also for
+// NaN, infinities and zeros.
+inline bool ClearSector(float a, float b, int& k) {
+  const float ax = std::fabs(a), bx = std::fabs(b), margin = (ax + bx) * 0x1p-16f;
+  if (!(ax > margin && bx > margin && std::fabs(ax - bx) > margin)) return false;
+  if (b > 0.0f)
+    k = a > 0.0f ? (bx < ax ? 0 : 1) : (bx > ax ? 2 : 3);
+  else
+    k = a > 0.0f ? (bx < ax ? -1 : -2) : (bx > ax ? -3 : -4);
+  return true;
+}
+
+}  // namespace detail
+
 // Polar fold into 8 sectors: brings the pair's angle into [-pi/8, pi/8)
 // around the u axis, so that a shape modelled on +u repeats every 45 degrees.
-inline Pair PolarFold(float u, float v) { return Rot(u, v, SectorRotation(PolarSector(u, v))); }
+inline Pair PolarFold(float u, float v) {
+  using detail::kCosMinusEighthPi, detail::kSinMinusEighthPi;
+  const float a = static_cast<float>(static_cast<double>(u) * kCosMinusEighthPi +
+                                     static_cast<double>(v) * kSinMinusEighthPi);
+  const float b = static_cast<float>(static_cast<double>(v) * kCosMinusEighthPi -
+                                     static_cast<double>(u) * kSinMinusEighthPi);
+  // Most pairs lie clearly inside a sector; the rest take the arctangent.
+  int k;
+  if (detail::ClearSector(a, b, k)) return Rot(u, v, detail::kSectorRotations[k + 4]);
+  return Rot(u, v, SectorRotation(PolarSector(a, b)));
+}
 
 }  // namespace condemo

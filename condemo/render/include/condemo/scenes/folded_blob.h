@@ -17,7 +17,7 @@ struct FoldedBlob {
 
   static FoldedBlob Prepare(const FrameState& frame) {
     const float t = static_cast<float>(frame.sceneTime);
-    const float s = kalt::Sin(t);
+    const float s = FastSin(t);
     return {RotationOf(0.5f * t), RotationOf(0.8f * t), RotationOf(0.7f * t),
             1.5f - 0.2f * s,      1.7f + 0.1f * s,      2.0f - s,
             1.0f + 0.5f * frame.flashB};

@@ -22,16 +22,16 @@ struct GearTunnel {
     const float nf = static_cast<float>(n);
     const float o = std::fabs(SlabOffset(p.z) - 0.5f);
     // 2. The slab's shift on a small circle and its rocking turn.
-    const float x = p.x + 0.5f * kalt::Sin(nf);
-    const float y = p.y + 0.5f * kalt::Cos(nf);
-    const Pair r = Rot(x, y, kalt::Sin(t + nf));
+    const float x = p.x + 0.5f * FastSin(nf);
+    const float y = p.y + 0.5f * FastCos(nf);
+    const Pair r = Rot(x, y, FastSin(t + nf));
     // 3. Polar coordinates in the slab and its tooth count, 0..44.
     const float phi = kalt::Atan2(r.u, r.v);
     const float rho = Length2(r.u, r.v);
-    const int teeth = kalt::TruncInt(22.0f * kalt::Sin(0.2f * nf)) + 22;
+    const int teeth = kalt::TruncInt(22.0f * FastSin(0.2f * nf)) + 22;
     // 4. The disc with the toothed hole cut out.
     const float disc = std::max(o - 0.2f, rho - 5.0f);
-    const float hole = std::max(o - 1.0f, rho - (1.5f - 0.1f * kalt::Sin(static_cast<float>(teeth) * phi)));
+    const float hole = std::max(o - 1.0f, rho - (1.5f - 0.1f * FastSin(static_cast<float>(teeth) * phi)));
     return std::max(disc, -hole);
   }
 };

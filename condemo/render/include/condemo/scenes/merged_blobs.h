@@ -20,8 +20,8 @@ struct MergedBlobs {
     MergedBlobs field{};
     for (int i = 0; i < 8; ++i) {
       const float fi = static_cast<float>(i);
-      field.offsets[i] = {3.0f * kalt::Sin(fi + 2.7f * t - b), 3.0f * kalt::Cos(2.3f * fi + 2.4f * t - b),
-                          1.5f * kalt::Sin(1.7f * fi + 1.5f * t - b)};
+      field.offsets[i] = {3.0f * FastSin(fi + 2.7f * t - b), 3.0f * FastCos(2.3f * fi + 2.4f * t - b),
+                          1.5f * FastSin(1.7f * fi + 1.5f * t - b)};
     }
     field.spheres = (frame.beatCount & 1) != 0;
     return field;

@@ -24,7 +24,7 @@ struct SpikyBallInSphere {
     const float shell = 5.0f - kalt::Length(p);
     const Vec3 q = SpikeFold(Twist(p, phase1, phase2));
     const float ball = kalt::Length(q) - 1.0f;
-    const float rodRadius = 0.125f + 0.025f * kalt::Sin(13.0f * q.z - ripplePhase);
+    const float rodRadius = 0.125f + 0.025f * FastSin(13.0f * q.z - ripplePhase);
     const float rod = CappedRodZ(q, 0.0f, 9.0f, rodRadius);
     const float g = 0.2f * Smin(ball, rod, 0.3f);
     materialTag = g > shell ? 0 : 2;

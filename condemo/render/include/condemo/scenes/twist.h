@@ -12,10 +12,10 @@ namespace condemo {
 inline Vec3 Twist(Vec3 p, float phase1, float phase2) {
   Vec3 q = p;
   const float r0 = kalt::Length(p);
-  Pair r = Rot(q.x, q.z, 3.0f * kalt::Sin(phase1 - 0.2f * r0));
+  Pair r = Rot(q.x, q.z, 3.0f * FastSin(phase1 - 0.2f * r0));
   q.x = r.u, q.z = r.v;
   const float r1 = kalt::Length(q);
-  r = Rot(q.x, q.y, 4.0f * kalt::Cos(phase2 - 0.2f * r1));
+  r = Rot(q.x, q.y, 4.0f * FastCos(phase2 - 0.2f * r1));
   q.x = r.u, q.y = r.v;
   return q;
 }

@@ -15,14 +15,14 @@ struct WindingTubes {
   static WindingTubes Prepare(const FrameState& /*frame*/) { return {}; }
 
   float Distance(Vec3 p, int& /*materialTag*/) const {
-    const float radius = 1.1f + 0.04f * kalt::Sin(12.0f * p.z);
+    const float radius = 1.1f + 0.04f * FastSin(12.0f * p.z);
     const float capped = std::fabs(p.z) - 9999.0f;
     // The tube whose centre line is offset by k along z.
     const auto tube = [&](float k) {
       const float w = p.z + k;
-      const float swing = kalt::Sin(0.5f * w);
-      const float cx = kalt::Cos(0.3f * w) + swing;
-      const float cy = kalt::Cos(0.4f * w) + swing;
+      const float swing = FastSin(0.5f * w);
+      const float cx = FastCos(0.3f * w) + swing;
+      const float cy = FastCos(0.4f * w) + swing;
       return std::max(capped, Length2(p.x - cx, p.y - cy) - radius);
     };
     // Minus the union of the four tubes.
