@@ -31,6 +31,32 @@ TEST(FastMath, SineAndCosineMatchTheLibraryOverTheWholeReducedRange) {
   }
 }
 
+// The four-lane version, lane by lane, over the same sweep.
+TEST(FastMath, FourLaneSineAndCosineMatchTheLibrary) {
+  F4 x{};
+  int lane = 0;
+  for (std::uint32_t bits = 0; bits < 0x47900000u; bits += 1021) {
+    x[lane] = std::bit_cast<float>(bits) * (lane % 2 ? -1.0f : 1.0f);
+    if (++lane < kLaneCount) continue;
+    lane = 0;
+    F4 s, c;
+    FastSinCos(x, s, c);
+    for (int i = 0; i < kLaneCount; ++i) {
+      if (std::bit_cast<std::uint32_t>(s[i]) != std::bit_cast<std::uint32_t>(kalt::Sin(x[i])))
+        ADD_FAILURE() << "sin " << x[i];
+      if (std::bit_cast<std::uint32_t>(c[i]) != std::bit_cast<std::uint32_t>(kalt::Cos(x[i])))
+        ADD_FAILURE() << "cos " << x[i];
+    }
+  }
+  const F4 special{0.0f, -1e-30f, 1e10f, std::numeric_limits<float>::quiet_NaN()};
+  F4 s, c;
+  FastSinCos(special, s, c);
+  EXPECT_EQ(s[0], 0.0f);
+  EXPECT_EQ(s[1], -1e-30f);
+  EXPECT_EQ(c[2], kalt::Cos(1e10f));
+  EXPECT_TRUE(std::isnan(s[3]) && std::isnan(c[3]));
+}
+
 TEST(FastMath, SineAndCosineMatchTheLibraryNearMultiplesOfHalfPi) {
   for (int k = -42000; k <= 42000; k += 7) {
     float x = static_cast<float>(k * std::numbers::pi / 2.0);
@@ -54,7 +80,7 @@ TEST(FastMath, KernelErrorIsAFewDoubleUlps) {
   std::int64_t worst = 0;
   for (std::uint32_t bits = 0x30000000u; bits < 0x47800000u; bits += 9973) {
     const float x = std::bit_cast<float>(bits);
-    const fast::Reduced reduced = fast::Reduce(x);
+    const auto reduced = fast::Reduce(static_cast<double>(x));
     ASSERT_TRUE(reduced.ok);
     const double s = fast::KernelSin(reduced.r), c = fast::KernelCos(reduced.r);
     const double sine = fast::InQuadrant(s, c, reduced.quadrant);
@@ -85,6 +111,18 @@ TEST(FastMath, RemainderMatchesTheLibrary) {
       const float fast = FastFmod(a, b), lib = kalt::Fmod(a, b);
       if (std::bit_cast<std::uint32_t>(fast) != std::bit_cast<std::uint32_t>(lib))
         ADD_FAILURE() << a << " mod " << b << ": " << fast << " vs " << lib;
+    }
+  }
+  // Four lanes, some of them out of the fast range.
+  for (int i = 0; i < 10000; ++i) {
+    F4 a;
+    for (int lane = 0; lane < kLaneCount; ++lane)
+      a[lane] = static_cast<float>(next() >> 8) / 16777216.0f * 6000.0f - (i % 3 ? 1000.0f : 3000.0f);
+    for (const float b : {1.0f, 20.0f, 100.0f}) {
+      const F4 r = FastFmod(a, b);
+      for (int lane = 0; lane < kLaneCount; ++lane)
+        if (std::bit_cast<std::uint32_t>(r[lane]) != std::bit_cast<std::uint32_t>(kalt::Fmod(a[lane], b)))
+          ADD_FAILURE() << a[lane] << " mod " << b;
     }
   }
   EXPECT_TRUE(std::isnan(FastFmod(std::numeric_limits<float>::quiet_NaN(), 20.0f)));

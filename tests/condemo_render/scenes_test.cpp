@@ -1,8 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "condemo/render.h"
+#include "condemo/scenes/carved_lattice.h"
+#include "condemo/scenes/folded_blob.h"
+#include "condemo/scenes/gear_tunnel.h"
+#include "condemo/scenes/merged_blobs.h"
+#include "condemo/scenes/spiky_ball.h"
+#include "condemo/scenes/spiky_ball_in_sphere.h"
+#include "condemo/scenes/twisted_octahedron.h"
+#include "condemo/scenes/winding_tubes.h"
 
 namespace condemo {
 namespace {
@@ -113,6 +123,47 @@ TEST(Scenes, GearTunnelIsTheSameFieldForScenesZeroAndFour) {
   // it is outside.
   EXPECT_LT(Distance(Scene(0, 5.0), {3.0f, 0.0f, 10.5f}), 0.0f);
   EXPECT_GT(Distance(Scene(0, 5.0), {8.0f, 0.0f, 10.5f}), 0.0f);
+}
+
+// The band renderer evaluates the fields on four points at once; each lane
+// must give the bits of the field at that point alone, tags included.
+template <class Field>
+class FourLanes : public ::testing::Test {};
+using Fields = ::testing::Types<GearTunnel, CarvedLattice, WindingTubes, FoldedBlob, MergedBlobs, SpikyBall,
+                                TwistedOctahedron, SpikyBallInSphere>;
+TYPED_TEST_SUITE(FourLanes, Fields);
+
+TYPED_TEST(FourLanes, AgreeWithOnePointAtATime) {
+  std::uint32_t seed = 4242;
+  const auto next = [&seed](float range) {
+    seed = seed * 1664525u + 1013904223u;
+    return (static_cast<float>(seed >> 8) / 16777216.0f * 2.0f - 1.0f) * range;
+  };
+  for (const double time : {0.0, 3.7, 61.25, 140.0}) {
+    FrameState frame;
+    frame.sceneTime = time;
+    frame.flashA = 0.3f, frame.flashB = 0.6f, frame.flashC = 0.5f;
+    frame.beatCount = static_cast<int>(time) % 3;
+    const TypeParam field = TypeParam::Prepare(frame);
+    for (int i = 0; i < 3000; ++i) {
+      const float range = i % 3 == 0 ? 2.0f : i % 3 == 1 ? 8.0f : 300.0f;
+      Vec3x4 p;
+      for (int lane = 0; lane < kLaneCount; ++lane) {
+        p.x[lane] = next(range), p.y[lane] = next(range), p.z[lane] = next(range) + static_cast<float>(3 * time);
+        if (i % 50 == 0 && lane == 1) p.x[lane] = p.y[lane] = p.z[lane] = 0.0f;  // folds at their borders
+        if (i % 70 == 0 && lane == 2) p.x[lane] = -0.0f, p.y[lane] = 0.5f;
+      }
+      I4 tags = {7, 7, 7, 7};
+      const F4 d = field.Distance(p, tags);
+      for (int lane = 0; lane < kLaneCount; ++lane) {
+        int tag = 7;
+        const float one = field.Distance(Vec3{p.x[lane], p.y[lane], p.z[lane]}, tag);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(one), std::bit_cast<std::uint32_t>(d[lane]))
+            << p.x[lane] << " " << p.y[lane] << " " << p.z[lane] << " t " << time;
+        ASSERT_EQ(tag, tags[lane]);
+      }
+    }
+  }
 }
 
 TEST(Scenes, UnknownSceneIdsThrow) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 namespace condemo {
@@ -11,7 +13,7 @@ namespace {
 constexpr float kPi = std::numbers::pi_v<float>;
 
 // The angle of a pair in degrees.
-double Degrees(Pair p) { return std::atan2(p.v, p.u) * 180.0 / std::numbers::pi; }
+double Degrees(Pair<float> p) { return std::atan2(p.v, p.u) * 180.0 / std::numbers::pi; }
 
 TEST(Toolbox, RotTurnsThePairBackwards) {
   const Pair a = Rot(1.0f, 0.0f, kPi / 2);
@@ -48,15 +50,15 @@ TEST(Toolbox, SlabsTruncateTowardZero) {
 }
 
 TEST(Toolbox, Shapes) {
-  EXPECT_FLOAT_EQ(Sphere({3.0f, 4.0f, 0.0f}, 1.0f), 4.0f);
-  EXPECT_FLOAT_EQ(Torus({2.0f, 0.0f, 0.0f}, 2.0f, 0.5f), -0.5f);
-  EXPECT_FLOAT_EQ(Torus({0.0f, 0.0f, 0.0f}, 2.0f, 0.5f), 1.5f);
-  EXPECT_FLOAT_EQ(CappedRodZ({0.0f, 0.0f, 1.2f}, 1.2f, 0.5f, 0.1f), -0.1f);
-  EXPECT_FLOAT_EQ(CappedRodZ({0.0f, 0.0f, 2.7f}, 1.2f, 0.5f, 0.1f), 1.0f);
-  EXPECT_FLOAT_EQ(CappedRodZ({3.0f, 4.0f, 1.2f}, 1.2f, 0.5f, 0.1f), 4.9f);
-  EXPECT_FLOAT_EQ(OctahedronBound({1.0f, -2.0f, 3.0f}, 3.0f), 1.0f);
-  EXPECT_EQ(Fold({-1.0f, 2.0f, -3.0f}).x, 1.0f);
-  EXPECT_EQ(Fold({-1.0f, 2.0f, -3.0f}).z, 3.0f);
+  EXPECT_FLOAT_EQ(Sphere(Vec3{3.0f, 4.0f, 0.0f}, 1.0f), 4.0f);
+  EXPECT_FLOAT_EQ(Torus(Vec3{2.0f, 0.0f, 0.0f}, 2.0f, 0.5f), -0.5f);
+  EXPECT_FLOAT_EQ(Torus(Vec3{0.0f, 0.0f, 0.0f}, 2.0f, 0.5f), 1.5f);
+  EXPECT_FLOAT_EQ(CappedRodZ(Vec3{0.0f, 0.0f, 1.2f}, 1.2f, 0.5f, 0.1f), -0.1f);
+  EXPECT_FLOAT_EQ(CappedRodZ(Vec3{0.0f, 0.0f, 2.7f}, 1.2f, 0.5f, 0.1f), 1.0f);
+  EXPECT_FLOAT_EQ(CappedRodZ(Vec3{3.0f, 4.0f, 1.2f}, 1.2f, 0.5f, 0.1f), 4.9f);
+  EXPECT_FLOAT_EQ(OctahedronBound(Vec3{1.0f, -2.0f, 3.0f}, 3.0f), 1.0f);
+  EXPECT_EQ(Fold(Vec3{-1.0f, 2.0f, -3.0f}).x, 1.0f);
+  EXPECT_EQ(Fold(Vec3{-1.0f, 2.0f, -3.0f}).z, 3.0f);
 }
 
 TEST(Toolbox, SminIsTheMinimumWhenFarApartAndBlendsWhenEqual) {
@@ -102,7 +104,7 @@ TEST(Toolbox, PolarFoldMatchesTheArctangentFold) {
     const float sigma = static_cast<float>(k * std::numbers::pi / 4.0);
     const float cs = static_cast<float>(std::cos(static_cast<double>(sigma)));
     const float sn = static_cast<float>(std::sin(static_cast<double>(sigma)));
-    return Pair{u * cs + v * sn, v * cs - u * sn};
+    return Pair<float>{u * cs + v * sn, v * cs - u * sn};
   };
   std::uint32_t seed = 12345;
   const auto next = [&seed] {
@@ -122,6 +124,30 @@ TEST(Toolbox, PolarFoldMatchesTheArctangentFold) {
     ++checked;
   }
   EXPECT_EQ(checked, 200000);
+}
+
+TEST(Toolbox, FourLanesAgreeWithOneAtATime) {
+  std::uint32_t seed = 777;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<float>(seed >> 8) / 16777216.0f * 6.0f - 3.0f;
+  };
+  for (int i = 0; i < 50000; ++i) {
+    F4 u, v;
+    for (int lane = 0; lane < kLaneCount; ++lane) u[lane] = next(), v[lane] = next();
+    if (i % 10 == 0) v[i % 4] = u[i % 4];        // on a diagonal before the turn
+    if (i % 10 == 1) u[i % 4] = v[i % 4] = 0.0f;  // the origin
+    const Pair<F4> fold = PolarFold(u, v);
+    const F4 smooth = Smin(u, v, 0.3f);
+    const F4 rod = CappedRodZ(Vec3x4{u, v, u * v}, 1.2f, 0.5f, 0.1f);
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+      const Pair<float> one = PolarFold(u[lane], v[lane]);
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(one.u), std::bit_cast<std::uint32_t>(fold.u[lane])) << u[lane] << " " << v[lane];
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(one.v), std::bit_cast<std::uint32_t>(fold.v[lane])) << u[lane] << " " << v[lane];
+      ASSERT_EQ(Smin(u[lane], v[lane], 0.3f), smooth[lane]);
+      ASSERT_EQ(CappedRodZ(Vec3{u[lane], v[lane], u[lane] * v[lane]}, 1.2f, 0.5f, 0.1f), rod[lane]);
+    }
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "condemo/lanes.h"
 #include "condemo/scenes/carved_lattice.h"
 #include "condemo/scenes/folded_blob.h"
 #include "condemo/scenes/gear_tunnel.h"
@@ -40,43 +41,49 @@ Cell ShadeCellOf(const FrameState& frame, int column, int row) {
   return ShadeCellWith(PrepareShade(frame), Field::Prepare(frame), column, row);
 }
 
-// Renders the band's cells, row by row, marching several cells side by side:
-// their steps are independent, so the processor overlaps their arithmetic.
-// A lane whose cell is done takes the band's next cell.
+// Renders the band's cells, row by row, marching four cells side by side:
+// one distance evaluation of the field serves a step of each (condemo/
+// lanes.h), and each lane then advances, shades and ends on its own. A lane
+// whose cell is done takes the band's next cell.
 template <class Field>
-void RenderBandOf(const FrameState& frame, int first, int end, CellGrid& grid) {
-  constexpr int kLanes = 4;
+[[gnu::flatten]] void RenderBandOf(const FrameState& frame, int first, int end, CellGrid& grid) {
   const ShadePlan plan = PrepareShade(frame);
   const Field field = Field::Prepare(frame);
   const int width = end - first;
   const int count = width * kRows;
   int next = 0;  // the band's next cell, counted row by row
-  MarchState lanes[kLanes];
-  int cellOf[kLanes];
+  MarchState lanes[kLaneCount];
+  int cellOf[kLaneCount];
+  bool busy[kLaneCount];
   const auto take = [&](int lane) {
-    if (next == count) return false;
-    const int column = first + next % width, row = next / width;
-    lanes[lane] = StartMarch(plan, column, row);
-    cellOf[lane] = row * kColumns + column;
-    ++next;
-    return true;
+    busy[lane] = next < count;
+    if (busy[lane]) {
+      const int column = first + next % width, row = next / width;
+      lanes[lane] = StartMarch(plan, column, row);
+      cellOf[lane] = row * kColumns + column;
+      ++next;
+    } else {
+      lanes[lane].p = plan.scene.camPos;  // an idle lane evaluates a harmless point
+    }
+    return busy[lane];
   };
   int active = 0;
-  for (int lane = 0; lane < kLanes && take(lane); ++lane) ++active;
+  for (int lane = 0; lane < kLaneCount; ++lane) active += take(lane);
   while (active > 0) {
-    for (int lane = 0; lane < active;) {
+    static_assert(kLaneCount == 4);
+    const auto gather = [&lanes](float Vec3::*axis) {
+      return F4{lanes[0].p.*axis, lanes[1].p.*axis, lanes[2].p.*axis, lanes[3].p.*axis};
+    };
+    const Vec3x4 p{gather(&Vec3::x), gather(&Vec3::y), gather(&Vec3::z)};
+    I4 tags{};
+    const F4 d = field.Distance(p, tags);
+    for (int lane = 0; lane < kLaneCount; ++lane) {
+      if (!busy[lane]) continue;
       MarchState& m = lanes[lane];
-      MarchStep(plan, field, m);
-      if (!m.done) {
-        ++lane;
-        continue;
-      }
+      StepBy(plan, field, d[lane], m);
+      if (!m.done) continue;
       grid.cells[cellOf[lane]] = m.cell;
-      if (take(lane)) continue;
-      // No cell left: the last active lane moves into this one.
-      --active;
-      lanes[lane] = lanes[active];
-      cellOf[lane] = cellOf[active];
+      if (!take(lane)) --active;
     }
   }
 }

@@ -90,7 +90,7 @@ ShadePlan PrepareShade(const FrameState& frame) {
 }
 
 Vec3 CameraTurn(const ShadePlan& plan, Vec3 v) {
-  Pair r = Rot(v.y, v.z, plan.turnX);
+  Pair<float> r = Rot(v.y, v.z, plan.turnX);
   v.y = r.u, v.z = r.v;
   r = Rot(v.x, v.z, plan.turnY);
   v.x = r.u, v.z = r.v;

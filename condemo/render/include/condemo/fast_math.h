@@ -1,5 +1,6 @@
 // condemo/fast_math.h - the float sine, cosine and remainder of kalt/fmath.h,
-// bit for bit, without the library calls where that is safe.
+// bit for bit, without the library calls where that is safe; for one float
+// or for the four lanes of an F4.
 //
 // The renderer spends most of its time in sines and cosines of float
 // arguments rounded back to float. These versions evaluate the sine or
@@ -15,7 +16,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
+#include "condemo/lanes.h"
 #include "kalt/fmath.h"
 
 namespace condemo {
@@ -24,70 +27,108 @@ namespace fast {
 
 // sin r and cos r for |r| <= pi/4 (error below 2^-58 relative), the
 // polynomials evaluated in pairs of terms to shorten the chain of dependent
-// operations.
-inline double KernelSin(double r) {
+// operations. D is double or D2.
+template <class D>
+D KernelSin(D r) {
   constexpr double s1 = -1.66666666666666324348e-01, s2 = 8.33333333332248946124e-03,
                    s3 = -1.98412698298579493134e-04, s4 = 2.75573137070700676789e-06,
                    s5 = -2.50507602534068634195e-08, s6 = 1.58969099521155010221e-10;
-  const double z = r * r, z2 = z * z;
-  const double p = (s1 + s2 * z) + z2 * ((s3 + s4 * z) + z2 * (s5 + s6 * z));
+  const D z = r * r, z2 = z * z;
+  const D p = (s1 + s2 * z) + z2 * ((s3 + s4 * z) + z2 * (s5 + s6 * z));
   return r + (r * z) * p;
 }
-inline double KernelCos(double r) {
+template <class D>
+D KernelCos(D r) {
   constexpr double c1 = 4.16666666666666019037e-02, c2 = -1.38888888888741095749e-03,
                    c3 = 2.48015872894767294178e-05, c4 = -2.75573143513906633035e-07,
                    c5 = 2.08757232129817482790e-09, c6 = -1.13596475577881948265e-11;
-  const double z = r * r, z2 = z * z;
-  const double p = (c1 + c2 * z) + z2 * ((c3 + c4 * z) + z2 * (c5 + c6 * z));
+  const D z = r * r, z2 = z * z;
+  const D p = (c1 + c2 * z) + z2 * ((c3 + c4 * z) + z2 * (c5 + c6 * z));
   return (1.0 - 0.5 * z) + z2 * p;
 }
 
-// A float argument x written as k pi/2 + r with |r| <= pi/4 (and a hair),
-// quadrant = k mod 4; not ok where |x| is too large for this reduction.
+// The bits of a double or of the lanes of a D2, and back.
+inline std::uint64_t Bits(double x) { return std::bit_cast<std::uint64_t>(x); }
+inline U2 Bits(D2 x) { return std::bit_cast<U2>(x); }
+inline std::int64_t Signed(std::uint64_t x) { return std::bit_cast<std::int64_t>(x); }
+inline L2 Signed(U2 x) { return std::bit_cast<L2>(x); }
+inline double FromBits(std::uint64_t x) { return std::bit_cast<double>(x); }
+inline D2 FromBits(U2 x) { return std::bit_cast<D2>(x); }
+
+// A float argument x (widened to D: double or D2) written as k pi/2 + r
+// with |r| <= pi/4 (and a hair), quadrant = k mod 4; ok is false (0) where
+// |x| is too large for this reduction. Q is the integer type of D.
+template <class D, class Q>
 struct Reduced {
-  double r;
-  unsigned quadrant;
-  bool ok;
+  D r;
+  Q quadrant;
+  Q ok;
 };
-inline Reduced Reduce(float x) {
-  const double xd = x;
-  if (!(std::fabs(xd) < 65536.0)) return {0.0, 0, false};
+template <class D>
+auto Reduce(D x) {
+  using Q = decltype(x < x);
   constexpr double kTwoOverPi = 6.36619772367581382433e-01;
   // pi/2 in three parts; k times each of the first two is exact.
   constexpr double kPio2a = 1.57079632673412561417e+00, kPio2b = 6.07710050630396597660e-11,
                    kPio2c = 2.02226624879595063154e-21;
   // Rounds to the nearest integer: adding and taking away 1.5 * 2^52 leaves
-  // no fraction bits.
+  // no fraction bits (the low bits then hold k as an integer).
   constexpr double kRound = 6755399441055744.0;
-  const double k = (xd * kTwoOverPi + kRound) - kRound;
-  const double r = ((xd - k * kPio2a) - k * kPio2b) - k * kPio2c;
-  return {r, static_cast<unsigned>(static_cast<int>(k)), true};
+  const D shifted = x * kTwoOverPi + kRound;
+  const D k = shifted - kRound;
+  const D r = ((x - k * kPio2a) - k * kPio2b) - k * kPio2c;
+  const Q ok = x < 65536.0 && x > -65536.0;
+  if constexpr (std::is_same_v<D, double>) {
+    return Reduced<D, std::int64_t>{r, static_cast<std::int64_t>(Bits(shifted)), ok ? 1 : 0};
+  } else {
+    return Reduced<D, Q>{r, std::bit_cast<Q>(Bits(shifted)), ok};
+  }
 }
 
 // sin(k pi/2 + r) for quadrant k, from sin r and cos r, without branches:
 // odd quadrants take the cosine, quadrants 2 and 3 flip the sign.
-inline double InQuadrant(double sinR, double cosR, unsigned quadrant) {
-  const std::uint64_t pick = 0 - static_cast<std::uint64_t>(quadrant & 1);
-  std::uint64_t bits = (std::bit_cast<std::uint64_t>(sinR) & ~pick) | (std::bit_cast<std::uint64_t>(cosR) & pick);
-  bits ^= static_cast<std::uint64_t>(quadrant & 2) << 62;
-  return std::bit_cast<double>(bits);
+template <class D, class Q>
+D InQuadrant(D sinR, D cosR, Q quadrant) {
+  using B = decltype(Bits(sinR));
+  const B pick = B{} - std::bit_cast<B>(quadrant & 1);
+  B bits = (Bits(sinR) & ~pick) | (Bits(cosR) & pick);
+  bits ^= std::bit_cast<B>(quadrant & 2) << 62;
+  return FromBits(bits);
 }
 
 // Whether the double y rounds to float the same way as any value within
 // 2^12 double ulps of it: y is a normal float magnitude and not near the
-// midpoint of two floats.
-inline bool RoundsSafely(double y) {
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(y);
-  const std::uint64_t exponent = (bits >> 52) & 0x7FF;
-  const std::int64_t low = static_cast<std::int64_t>(bits & 0x1FFFFFFF) - 0x10000000;
+// midpoint of two floats. True (all ones) or false per lane.
+template <class D>
+auto RoundsSafely(D y) {
+  using B = decltype(Bits(y));
+  const B bits = Bits(y);
+  const B exponent = (bits >> 52) & 0x7FF;
+  const auto low = Signed(bits & 0x1FFFFFFF) - 0x10000000;
   return exponent > 1023 - 125 && exponent < 1023 + 127 && (low > 4096 || low < -4096);
 }
+
+// Whether both lanes of a D2 are far from the midpoint of two floats, as
+// RoundsSafely, leaving out its range test: for arguments of at least 2^-60
+// in magnitude a sine or cosine is a normal float, never tiny. Worked out on
+// the low 32-bit halves (SSE2 compares no 64-bit integers): the low 29 bits
+// must not lie within 4096 of 2^28. All ones in the low half of a safe lane;
+// the high halves are all ones.
+inline I4 FarFromMidpoints(D2 y) {
+  const I4 words = std::bit_cast<I4>(y);
+  return ((words - (0x10000000 - 4096)) & 0x1FFFFFFF) > 8192 || I4{0, -1, 0, -1};
+}
+
+// The lanes one by one, for the rare arguments that the four-lane path
+// leaves to the library.
+[[gnu::noinline, gnu::cold]] void SinCosOneByOne(F4 x, F4& s, F4& c);
 
 }  // namespace fast
 
 // kalt::Sin(x), exactly.
 inline float FastSin(float x) {
-  if (const fast::Reduced x4 = fast::Reduce(x); x4.ok) {
+  const auto x4 = fast::Reduce(static_cast<double>(x));
+  if (x4.ok) {
     const double y = fast::InQuadrant(fast::KernelSin(x4.r), fast::KernelCos(x4.r), x4.quadrant);
     if (fast::RoundsSafely(y)) return static_cast<float>(y);
   }
@@ -96,11 +137,39 @@ inline float FastSin(float x) {
 
 // kalt::Cos(x), exactly: cos x = sin(x + pi/2).
 inline float FastCos(float x) {
-  if (const fast::Reduced x4 = fast::Reduce(x); x4.ok) {
+  const auto x4 = fast::Reduce(static_cast<double>(x));
+  if (x4.ok) {
     const double y = fast::InQuadrant(fast::KernelSin(x4.r), fast::KernelCos(x4.r), x4.quadrant + 1);
     if (fast::RoundsSafely(y)) return static_cast<float>(y);
   }
   return kalt::Cos(x);
+}
+
+// kalt::Sin and kalt::Cos of every lane, exactly.
+[[gnu::always_inline]] inline void FastSinCos(F4 x, F4& s, F4& c) {
+  const W4 w = Widen(x);
+  const auto lo = fast::Reduce(w.lo), hi = fast::Reduce(w.hi);
+  const D2 sinLo = fast::KernelSin(lo.r), cosLo = fast::KernelCos(lo.r);
+  const D2 sinHi = fast::KernelSin(hi.r), cosHi = fast::KernelCos(hi.r);
+  const W4 sine{fast::InQuadrant(sinLo, cosLo, lo.quadrant), fast::InQuadrant(sinHi, cosHi, hi.quadrant)};
+  const W4 cosine{fast::InQuadrant(sinLo, cosLo, lo.quadrant + 1), fast::InQuadrant(sinHi, cosHi, hi.quadrant + 1)};
+  s = Narrow(sine);
+  c = Narrow(cosine);
+  const F4 magnitude = Abs(x);
+  const I4 safe = (magnitude >= 0x1p-60f && magnitude < 65536.0f) & fast::FarFromMidpoints(sine.lo) &
+                  fast::FarFromMidpoints(sine.hi) & fast::FarFromMidpoints(cosine.lo) &
+                  fast::FarFromMidpoints(cosine.hi);
+  if ((safe[0] & safe[1] & safe[2] & safe[3]) != -1) fast::SinCosOneByOne(x, s, c);
+}
+[[gnu::always_inline]] inline F4 FastSin(F4 x) {
+  F4 s, c;
+  FastSinCos(x, s, c);
+  return s;
+}
+[[gnu::always_inline]] inline F4 FastCos(F4 x) {
+  F4 s, c;
+  FastSinCos(x, s, c);
+  return c;
 }
 
 // kalt::Fmod(a, b) exactly, for a divisor b >= 1 (other divisors, and
@@ -116,6 +185,30 @@ inline float FastFmod(float a, float b) {
   else if (r >= bd)
     r -= bd;
   return static_cast<float>(r);
+}
+inline F4 FastFmod(F4 a, float b) {
+  const I4 inRange = a > 0.0f && a < 16777216.0f;
+  if (!(b >= 1.0f && b < 16777216.0f) || (inRange[0] & inRange[1] & inRange[2] & inRange[3]) == 0) {
+    for (int i = 0; i < kLaneCount; ++i) a[i] = FastFmod(a[i], b);
+    return a;
+  }
+  const W4 ad = Widen(a);
+  const auto remainder = [b](D2 x) {
+    const double bd = b;
+    using I2 = std::int32_t __attribute__((vector_size(8)));  // the quotient is below 2^24
+    const D2 q = __builtin_convertvector(__builtin_convertvector(x / bd, I2), D2);
+    D2 r = x - q * bd;
+    r = Select(r < 0.0, r + bd, Select(r >= bd, r - bd, r));
+    return r;
+  };
+  return Narrow(W4{remainder(ad.lo), remainder(ad.hi)});
+}
+
+// kalt::Atan2 of every lane.
+inline float Atan2(float y, float x) { return kalt::Atan2(y, x); }
+inline F4 Atan2(F4 y, F4 x) {
+  for (int i = 0; i < kLaneCount; ++i) y[i] = kalt::Atan2(y[i], x[i]);
+  return y;
 }
 
 }  // namespace condemo

@@ -17,7 +17,7 @@ struct ShadePlan {
   float t;  // sceneTime in single precision
   std::int32_t beatCount;
   std::uint32_t frameNumber;
-  Rotation turnX, turnY, turnZ;  // the camera angles
+  Rotation<float> turnX, turnY, turnZ;  // the camera angles
   Vec3 light;                    // (-0.5, -0.7, -1) turned like the camera
   float ringX, ringY;            // 10 camPos.x, 10 camPos.y
   float ringShift;               // 55 t
@@ -93,15 +93,13 @@ void HitStep(const ShadePlan& plan, const Field& field, float d, MarchState& m) 
   m.p = hit.point + (2.0f * scene.hitEpsilon) * bent;
 }
 
-// One step of the march: the field is given as an object whose
-// `float Distance(Vec3 p, int& materialTag) const` is the distance estimate
-// (positive outside) and may set the tag. The march ends after a hit when no
-// bounce is left, when travel reaches maxTravel (at once when maxTravel is 0
-// or less), or after kLastMarchStep + 1 steps.
+// One step of the march after the field has given its distance d at m.p:
+// advance, shade a hit, and decide whether the march goes on. The march ends
+// after a hit when no bounce is left, when travel reaches maxTravel (at once
+// when maxTravel is 0 or less), or after kLastMarchStep + 1 steps.
 template <class Field>
-void MarchStep(const ShadePlan& plan, const Field& field, MarchState& m) {
+void StepBy(const ShadePlan& plan, const Field& field, float d, MarchState& m) {
   const SceneParams& scene = plan.scene;
-  const float d = field.Distance(m.p, m.tag);
   const float advance = scene.stepScale * d;
   m.p = m.p + advance * m.dir;
   m.travel = m.travel + advance;
@@ -110,6 +108,14 @@ void MarchStep(const ShadePlan& plan, const Field& field, MarchState& m) {
     if (m.done) return;
   }
   m.done = !(m.travel < scene.maxTravel && scene.maxTravel > 0.0f) || ++m.step > kLastMarchStep;
+}
+
+// One step of the march. The field is given as an object whose
+// `Distance(Vec3 p, int& materialTag) const` is the distance estimate
+// (positive outside) and may set the tag.
+template <class Field>
+void MarchStep(const ShadePlan& plan, const Field& field, MarchState& m) {
+  StepBy(plan, field, field.Distance(m.p, m.tag), m);
 }
 
 // One cell of the frame.

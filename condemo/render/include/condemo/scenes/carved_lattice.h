@@ -3,8 +3,6 @@
 // 20-unit lattice cut out of them.
 #pragma once
 
-#include <algorithm>
-
 #include "condemo/frame_state.h"
 #include "condemo/toolbox.h"
 
@@ -17,12 +15,13 @@ struct CarvedLattice {
     return {40.0f + 9.0f * frame.flashB - 9.0f * frame.flashA};
   }
 
-  float Distance(Vec3 p, int& /*materialTag*/) const {
-    const Vec3 a{Repeat(p.x, 20.0f), Repeat(p.y, 20.0f), Repeat(p.z, 20.0f)};
-    const Vec3 b{Repeat(p.x, 100.0f), Repeat(p.y, 100.0f), Repeat(p.z, 100.0f)};
-    const float big = kalt::Length(b) - bigRadius;
-    const float holes = kalt::Length(a) - 10.0f;
-    return std::max(big, -holes);
+  template <class V>
+  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+    const V a{Repeat(p.x, 20.0f), Repeat(p.y, 20.0f), Repeat(p.z, 20.0f)};
+    const V b{Repeat(p.x, 100.0f), Repeat(p.y, 100.0f), Repeat(p.z, 100.0f)};
+    const auto big = Length(b) - bigRadius;
+    const auto holes = Length(a) - 10.0f;
+    return Max(big, -holes);
   }
 };
 

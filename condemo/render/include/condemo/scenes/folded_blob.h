@@ -3,17 +3,15 @@
 // with sin(t) and flashB takes material 2 wherever it is the nearer surface.
 #pragma once
 
-#include <algorithm>
-
 #include "condemo/frame_state.h"
 #include "condemo/toolbox.h"
 
 namespace condemo {
 
 struct FoldedBlob {
-  Rotation turnXY, turnXZ, turnYZ;  // by 0.5t, 0.8t, 0.7t
-  float carveCentre, carveRadius;   // 1.5 - 0.2 sin t, 1.7 + 0.1 sin t
-  float innerCentre, innerRadius;   // 2 - sin t, 1 + 0.5 flashB
+  Rotation<float> turnXY, turnXZ, turnYZ;  // by 0.5t, 0.8t, 0.7t
+  float carveCentre, carveRadius;          // 1.5 - 0.2 sin t, 1.7 + 0.1 sin t
+  float innerCentre, innerRadius;          // 2 - sin t, 1 + 0.5 flashB
 
   static FoldedBlob Prepare(const FrameState& frame) {
     const float t = static_cast<float>(frame.sceneTime);
@@ -25,10 +23,11 @@ struct FoldedBlob {
 
   // Sets materialTag on every call: 2 where the inner sphere is the distance
   // (a tie included), else 0.
-  float Distance(Vec3 p, int& materialTag) const {
+  template <class V>
+  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& materialTag) const {
     // 1. Tumble the point, then fold it into the first octant.
-    Vec3 q = p;
-    Pair r = Rot(q.x, q.y, turnXY);
+    V q = p;
+    auto r = Rot(q.x, q.y, turnXY);
     q.x = r.u, q.y = r.v;
     r = Rot(q.x, q.z, turnXZ);
     q.x = r.u, q.z = r.v;
@@ -36,17 +35,14 @@ struct FoldedBlob {
     q.y = r.u, q.z = r.v;
     q = Fold(q);
     // 2. The blob: a sphere at (1, 1, 1) with a second one carved out.
-    const float s1 = kalt::Length(q - Vec3{1.0f, 1.0f, 1.0f}) - 2.0f;
-    const float s2 = kalt::Length(q - Vec3{carveCentre, carveCentre, carveCentre}) - carveRadius;
-    const float d = std::max(s1, -s2);
+    const auto s1 = Length(q - Vec3{1.0f, 1.0f, 1.0f}) - 2.0f;
+    const auto s2 = Length(q - Vec3{carveCentre, carveCentre, carveCentre}) - carveRadius;
+    const auto d = Max(s1, -s2);
     // 3. The inner sphere.
-    const float s3 = kalt::Length(q - Vec3{innerCentre, innerCentre, innerCentre}) - innerRadius;
-    if (s3 > d) {
-      materialTag = 0;
-      return d;
-    }
-    materialTag = 2;
-    return s3;
+    const auto s3 = Length(q - Vec3{innerCentre, innerCentre, innerCentre}) - innerRadius;
+    const auto blob = s3 > d;
+    materialTag = Select(blob, 0, 2);
+    return Select(blob, d, s3);
   }
 };
 

@@ -27,10 +27,11 @@ struct MergedBlobs {
     return field;
   }
 
-  float Distance(Vec3 p, int& /*materialTag*/) const {
-    float d = 999.0f;
+  template <class V>
+  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+    LaneOf<V> d = LaneOf<V>{} + 999.0f;
     for (const Vec3& offset : offsets) {
-      const Vec3 q = p + offset;
+      const V q = p + offset;
       d = Smin(d, spheres ? Sphere(q, 1.5f) : Torus(q, 2.0f, 0.5f), 1.5f);
     }
     return d;

@@ -16,11 +16,12 @@ struct SpikyBall {
     return {0.5f * t, 0.4f * t};
   }
 
-  float Distance(Vec3 p, int& /*materialTag*/) const {
-    const Vec3 q = SpikeFold(Twist(p, phase1, phase2));
-    const float ball = kalt::Length(q) - 1.0f;
-    const float rod = CappedRodZ(q, 1.2f, 0.5f, 0.1f);  // from 0.7 to 1.7 along the spike
-    const float knob = kalt::Length(q - Vec3{0.0f, 0.0f, 1.8f}) - 0.3f;
+  template <class V>
+  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+    const V q = SpikeFold(Twist(p, phase1, phase2));
+    const auto ball = Length(q) - 1.0f;
+    const auto rod = CappedRodZ(q, 1.2f, 0.5f, 0.1f);  // from 0.7 to 1.7 along the spike
+    const auto knob = Length(q - Vec3{0.0f, 0.0f, 1.8f}) - 0.3f;
     return 0.2f * Smin(Smin(ball, rod, 0.3f), knob, 0.1f);
   }
 };

@@ -20,14 +20,15 @@ struct SpikyBallInSphere {
 
   // Sets materialTag on every call: 0 where the shell is nearer than the
   // ball, else 2.
-  float Distance(Vec3 p, int& materialTag) const {
-    const float shell = 5.0f - kalt::Length(p);
-    const Vec3 q = SpikeFold(Twist(p, phase1, phase2));
-    const float ball = kalt::Length(q) - 1.0f;
-    const float rodRadius = 0.125f + 0.025f * FastSin(13.0f * q.z - ripplePhase);
-    const float rod = CappedRodZ(q, 0.0f, 9.0f, rodRadius);
-    const float g = 0.2f * Smin(ball, rod, 0.3f);
-    materialTag = g > shell ? 0 : 2;
+  template <class V>
+  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& materialTag) const {
+    const auto shell = 5.0f - Length(p);
+    const V q = SpikeFold(Twist(p, phase1, phase2));
+    const auto ball = Length(q) - 1.0f;
+    const auto rodRadius = 0.125f + 0.025f * FastSin(13.0f * q.z - ripplePhase);
+    const auto rod = CappedRodZ(q, 0.0f, 9.0f, rodRadius);
+    const auto g = 0.2f * Smin(ball, rod, 0.3f);
+    materialTag = Select(g > shell, 0, 2);
     return Smin(shell, g, 1.0f);
   }
 };

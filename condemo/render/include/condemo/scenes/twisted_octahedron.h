@@ -16,7 +16,8 @@ struct TwistedOctahedron {
     return {t, 0.7f * t, 4.0f + frame.flashC};
   }
 
-  float Distance(Vec3 p, int& /*materialTag*/) const {
+  template <class V>
+  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
     return OctahedronBound(Twist(p, phase1, phase2), size);
   }
 };
