@@ -26,6 +26,13 @@ constexpr Moment kMoments[] = {
     {"scene6_spiky", 10, 75.0, 0.8f, 0.2f, 0.0f, 0},
     {"scene7_octahedron", 12, 90.0, 0.3f, 0.5f, 1.0f, 0},
     {"scene8_spiky_sphere", 16, 125.0, 0.2f, 0.1f, 0.0f, 0},
+    // The heaviest frames of a scan of every scene from 0 to 240 seconds.
+    {"scene1_lattice_heaviest", 2, 220.5, 0.0f, 0.0f, 0.0f, 0},
+    {"scene2_tubes_heaviest", 5, 13.3, 0.0f, 0.0f, 0.0f, 0},
+    {"scene3_blob_heaviest", 14, 114.8, 0.0f, 0.0f, 0.0f, 0},
+    {"scene6_spiky_heaviest", 10, 170.8, 0.0f, 0.0f, 0.0f, 0},
+    {"scene7_octahedron_heaviest", 12, 52.5, 0.0f, 0.0f, 0.0f, 0},
+    {"scene8_spiky_sphere_heaviest", 16, 228.2, 0.0f, 0.0f, 0.0f, 0},
 };
 
 void RenderMoment(benchmark::State& state, const Moment& moment) {

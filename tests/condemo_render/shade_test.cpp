@@ -1,5 +1,7 @@
 #include "condemo/shade.h"
 
+#include "condemo/rand15.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -48,6 +50,17 @@ ShadePlan Plan(const SceneParams& scene, int beats = 0) {
 }
 
 constexpr int kCentreColumn = 40, kCentreRow = 25;
+
+TEST(Rand15, IsTheClassicGenerator) {
+  Rand15 noise{1};
+  for (const int expected : {41, 18467, 6334, 26500, 19169, 15724}) EXPECT_EQ(noise.Next(), expected);
+  Rand15 wrap{0xFFFFFFFFu};
+  for (int i = 0; i < 100000; ++i) ASSERT_LE(wrap.Next(), 32767);
+  // Cell seeds depend on the frame and the cell only, and spread.
+  EXPECT_EQ(CellSeed(5, 123), CellSeed(5, 123));
+  EXPECT_NE(CellSeed(5, 123), CellSeed(6, 123));
+  EXPECT_NE(CellSeed(5, 123), CellSeed(5, 124));
+}
 
 TEST(Shade, CellDirections) {
   const ShadePlan plan = Plan(Params(1, 10.0f, 0.3f, 0));

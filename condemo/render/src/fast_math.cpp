@@ -2,11 +2,14 @@
 
 namespace condemo::fast {
 
-void SinCosOneByOne(F4 x, F4& s, F4& c) {
-  for (int i = 0; i < kLaneCount; ++i) {
-    s[i] = FastSin(x[i]);
-    c[i] = FastCos(x[i]);
-  }
+F4 SinOneByOne(F4 x) {
+  for (int i = 0; i < kLaneCount; ++i) x[i] = FastSin(x[i]);
+  return x;
+}
+
+F4 CosOneByOne(F4 x) {
+  for (int i = 0; i < kLaneCount; ++i) x[i] = FastCos(x[i]);
+  return x;
 }
 
 }  // namespace condemo::fast

@@ -115,13 +115,10 @@ auto RoundsSafely(D y) {
 // must not lie within 4096 of 2^28. All ones in the low half of a safe lane;
 // the high halves are all ones.
 inline I4 FarFromMidpoints(D2 y) {
-  const I4 words = std::bit_cast<I4>(y);
-  return ((words - (0x10000000 - 4096)) & 0x1FFFFFFF) > 8192 || I4{0, -1, 0, -1};
+  using U4 = std::uint32_t __attribute__((vector_size(16)));
+  const I4 offset = std::bit_cast<I4>((std::bit_cast<U4>(y) - (0x10000000u - 4096u)) & 0x1FFFFFFFu);
+  return offset > 8192 || I4{0, -1, 0, -1};
 }
-
-// The lanes one by one, for the rare arguments that the four-lane path
-// leaves to the library.
-[[gnu::noinline, gnu::cold]] void SinCosOneByOne(F4 x, F4& s, F4& c);
 
 }  // namespace fast
 
@@ -145,31 +142,50 @@ inline float FastCos(float x) {
   return kalt::Cos(x);
 }
 
-// kalt::Sin and kalt::Cos of every lane, exactly.
-[[gnu::always_inline]] inline void FastSinCos(F4 x, F4& s, F4& c) {
+namespace fast {
+
+// The sine (quadrant offset 0) or the cosine (offset 1) of four floats; the
+// mask is all ones in the lanes that came out safely.
+template <int kOffset>
+[[gnu::always_inline]] inline F4 Lanes(F4 x, I4& safe) {
   const W4 w = Widen(x);
-  const auto lo = fast::Reduce(w.lo), hi = fast::Reduce(w.hi);
-  const D2 sinLo = fast::KernelSin(lo.r), cosLo = fast::KernelCos(lo.r);
-  const D2 sinHi = fast::KernelSin(hi.r), cosHi = fast::KernelCos(hi.r);
-  const W4 sine{fast::InQuadrant(sinLo, cosLo, lo.quadrant), fast::InQuadrant(sinHi, cosHi, hi.quadrant)};
-  const W4 cosine{fast::InQuadrant(sinLo, cosLo, lo.quadrant + 1), fast::InQuadrant(sinHi, cosHi, hi.quadrant + 1)};
-  s = Narrow(sine);
-  c = Narrow(cosine);
+  const auto lo = Reduce(w.lo), hi = Reduce(w.hi);
+  const W4 y{InQuadrant(KernelSin(lo.r), KernelCos(lo.r), lo.quadrant + kOffset),
+             InQuadrant(KernelSin(hi.r), KernelCos(hi.r), hi.quadrant + kOffset)};
   const F4 magnitude = Abs(x);
-  const I4 safe = (magnitude >= 0x1p-60f && magnitude < 65536.0f) & fast::FarFromMidpoints(sine.lo) &
-                  fast::FarFromMidpoints(sine.hi) & fast::FarFromMidpoints(cosine.lo) &
-                  fast::FarFromMidpoints(cosine.hi);
-  if ((safe[0] & safe[1] & safe[2] & safe[3]) != -1) fast::SinCosOneByOne(x, s, c);
+  safe = (magnitude >= 0x1p-60f && magnitude < 65536.0f) & FarFromMidpoints(y.lo) & FarFromMidpoints(y.hi);
+  return Narrow(y);
 }
+
+inline bool All(I4 mask) { return (mask[0] & mask[1] & mask[2] & mask[3]) == -1; }
+
+// The lanes one by one, for the rare arguments that the four-lane path
+// leaves to the library.
+[[gnu::noinline, gnu::cold]] F4 SinOneByOne(F4 x);
+[[gnu::noinline, gnu::cold]] F4 CosOneByOne(F4 x);
+
+}  // namespace fast
+
+// kalt::Sin and kalt::Cos of every lane, exactly.
 [[gnu::always_inline]] inline F4 FastSin(F4 x) {
-  F4 s, c;
-  FastSinCos(x, s, c);
-  return s;
+  I4 safe;
+  const F4 s = fast::Lanes<0>(x, safe);
+  return fast::All(safe) ? s : fast::SinOneByOne(x);
 }
 [[gnu::always_inline]] inline F4 FastCos(F4 x) {
-  F4 s, c;
-  FastSinCos(x, s, c);
-  return c;
+  I4 safe;
+  const F4 c = fast::Lanes<1>(x, safe);
+  return fast::All(safe) ? c : fast::CosOneByOne(x);
+}
+// Both at once: the reduction and the kernels are shared.
+[[gnu::always_inline]] inline void FastSinCos(F4 x, F4& s, F4& c) {
+  I4 sinSafe, cosSafe;
+  s = fast::Lanes<0>(x, sinSafe);
+  c = fast::Lanes<1>(x, cosSafe);
+  if (!fast::All(sinSafe & cosSafe)) {
+    s = fast::SinOneByOne(x);
+    c = fast::CosOneByOne(x);
+  }
 }
 
 // kalt::Fmod(a, b) exactly, for a divisor b >= 1 (other divisors, and
