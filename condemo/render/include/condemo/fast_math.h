@@ -157,7 +157,13 @@ template <int kOffset>
   return Narrow(y);
 }
 
-inline bool All(I4 mask) { return (mask[0] & mask[1] & mask[2] & mask[3]) == -1; }
+inline bool All(I4 mask) {
+#if defined(__SSE2__)
+  return _mm_movemask_ps(std::bit_cast<F4>(mask)) == 0xF;
+#else
+  return (mask[0] & mask[1] & mask[2] & mask[3]) == -1;
+#endif
+}
 
 // The lanes one by one, for the rare arguments that the four-lane path
 // leaves to the library.

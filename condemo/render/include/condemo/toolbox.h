@@ -185,7 +185,7 @@ inline Rotation<F4> FoldRotation(F4 a, F4 b) {
     r.c[i] = lane.c;
     r.s[i] = lane.s;
   }
-  if ((clear[0] & clear[1] & clear[2] & clear[3]) != -1) FoldRotationsOneByOne(a, b, clear, r);
+  if (!fast::All(clear)) FoldRotationsOneByOne(a, b, clear, r);
   return r;
 }
 
