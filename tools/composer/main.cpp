@@ -2,8 +2,8 @@
 //
 //   composer xm SCORE OUT.xm          the score as an extended module
 //   composer wav SONG OUT.wav         rendered with libopenmpt, 44.1 kHz stereo 16-bit
-//   composer ogg SONG OUT.ogg [Q]     rendered and encoded as Ogg Vorbis (quality Q,
-//                                     default 0.5)
+//   composer ogg SONG OUT.ogg [Q]     rendered, its peak brought to -1 dBFS and
+//                                     encoded as Ogg Vorbis (quality Q, default 0.5)
 //   composer info SONG                order positions with their times and levels
 //   composer families                 the instrument families and their parameters
 //
@@ -32,6 +32,7 @@ namespace {
 using namespace kalt::composer;
 
 constexpr std::string_view kXmMagic = "Extended Module: ";
+constexpr double kMasterPeak = 0.891;  // -1 dBFS: room for the encoder's overshoot
 
 int Usage() {
   std::cerr << "usage: composer xm SCORE OUT.xm\n"
@@ -76,7 +77,8 @@ std::string Fixed(double v, int decimals) {
 
 void PrintLevels(std::string_view label, const Levels& l, double seconds) {
   std::cout << label << "  " << Fixed(seconds, 2) << " s  peak " << Fixed(Decibels(l.peak), 1) << " dBFS  rms "
-            << Fixed(Decibels(l.rms), 1) << " dBFS  dc " << Fixed(l.dc, 5) << "  longest silence "
+            << Fixed(Decibels(l.rms), 1) << " dBFS (L " << Fixed(Decibels(l.rmsLeft), 1) << ", R "
+            << Fixed(Decibels(l.rmsRight), 1) << ")  dc " << Fixed(l.dc, 5) << "  longest silence "
             << Fixed(l.longestSilence, 2) << " s\n";
 }
 
@@ -128,7 +130,8 @@ int Run(const std::vector<std::string>& args) {
       std::istringstream text(args[3]);
       if (!(text >> quality) || !text.eof()) throw std::runtime_error("quality \"" + args[3] + "\" is not a number");
     }
-    const Rendering r = RenderModule(LoadSong(args[1]));
+    Rendering r = RenderModule(LoadSong(args[1]));
+    NormalisePeak(r, kMasterPeak);
     WriteFile(args[2], EncodeVorbis(r.left, r.right, kRenderRate, quality, {r.title, "Kalt"}));
     return 0;
   }

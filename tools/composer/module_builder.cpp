@@ -29,7 +29,7 @@ xm::Module BuildModule(const Score& score) {
     for (xm::Sample& s : in.samples) {
       s.name = def.name;
       s.volume = static_cast<std::uint8_t>(std::lround(def.volume));
-      s.panning = static_cast<std::uint8_t>(std::clamp(std::lround(128 + def.pan * 127.5), 0L, 255L));
+      s.panning = static_cast<std::uint8_t>(std::clamp(std::lround(127.5 + def.pan * 127.5), 0L, 255L));
     }
     m.instruments[static_cast<std::size_t>(def.number - 1)] = std::move(in);
   }

@@ -7,19 +7,20 @@
 
 namespace kalt::composer {
 
-PeriodicLoop FitLoop(double hz, double minSeconds, double maxSeconds, std::uint32_t multiple) {
+PeriodicLoop FitLoop(double hz, double minSeconds, std::uint32_t multiple) {
+  constexpr double kTolerance = 0.01 / 1200 * std::numbers::ln2;  // 0.01 cent, as a ratio less 1
   const double rate = SynthRate();
   const auto first = static_cast<std::uint32_t>(std::ceil(minSeconds * rate));
-  const auto last = static_cast<std::uint32_t>(std::floor(maxSeconds * rate));
   PeriodicLoop best;
   double bestError = 1e300;
-  for (std::uint32_t frames = first; frames <= last; ++frames) {
+  for (std::uint32_t frames = first; frames <= 4 * first; ++frames) {
     const double exact = hz * frames / rate / multiple;
     const auto cycles = static_cast<std::uint32_t>(std::max(1.0, std::round(exact))) * multiple;
-    const double error = std::fabs(cycles * rate / frames - hz);
+    const double error = std::fabs(cycles * rate / frames / hz - 1);
     if (error < bestError) {
       bestError = error;
       best = {frames, cycles};
+      if (error < kTolerance) break;
     }
   }
   return best;

@@ -13,11 +13,12 @@ struct PeriodicLoop {
   std::uint32_t cycles = 0;  // whole cycles of the fundamental in it
 };
 
-// The loop between `minSeconds` and `maxSeconds` long in which a whole
-// number of cycles, a multiple of `multiple`, comes closest to frequency
-// `hz` (cycles / frames × SynthRate() ≈ hz, usually within a hundredth of a
-// cent). Requires 0 < minSeconds <= maxSeconds and hz well below the rate.
-PeriodicLoop FitLoop(double hz, double minSeconds, double maxSeconds, std::uint32_t multiple);
+// The shortest loop of at least `minSeconds` in which a whole number of
+// cycles, a multiple of `multiple`, comes within 0.01 cent of frequency
+// `hz` (cycles / frames × SynthRate() ≈ hz); if none does up to four times
+// that length, the closest found. Requires minSeconds > 0 and hz well below
+// the rate.
+PeriodicLoop FitLoop(double hz, double minSeconds, std::uint32_t multiple);
 
 // sin(2π i / frames) for i = 0 .. frames - 1: partial h of a tone of c
 // cycles per loop is read at index (h · c · n) mod frames for frame n.

@@ -79,21 +79,32 @@ Levels Measure(const Rendering& r, std::size_t from, std::size_t to) {
   to = std::min(to, r.left.size());
   if (from >= to) return l;
   const double quiet = 0.001;  // -60 dBFS
-  double sum = 0, squares = 0;
+  double sum = 0, squaresLeft = 0, squaresRight = 0;
   std::size_t run = 0, longest = 0;
   for (std::size_t i = from; i < to; ++i) {
     const double a = r.left[i], b = r.right[i];
     l.peak = std::max({l.peak, std::fabs(a), std::fabs(b)});
     sum += a + b;
-    squares += a * a + b * b;
+    squaresLeft += a * a;
+    squaresRight += b * b;
     run = std::max(std::fabs(a), std::fabs(b)) < quiet ? run + 1 : 0;
     longest = std::max(longest, run);
   }
-  const double count = 2.0 * static_cast<double>(to - from);
-  l.rms = std::sqrt(squares / count);
-  l.dc = sum / count;
+  const auto count = static_cast<double>(to - from);
+  l.rms = std::sqrt((squaresLeft + squaresRight) / (2 * count));
+  l.rmsLeft = std::sqrt(squaresLeft / count);
+  l.rmsRight = std::sqrt(squaresRight / count);
+  l.dc = sum / (2 * count);
   l.longestSilence = static_cast<double>(longest) / kRenderRate;
   return l;
+}
+
+void NormalisePeak(Rendering& r, double peak) {
+  const double current = Measure(r, 0, r.left.size()).peak;
+  if (current <= 0) return;
+  const auto gain = static_cast<float>(peak / current);
+  for (float& v : r.left) v *= gain;
+  for (float& v : r.right) v *= gain;
 }
 
 void WriteWav(const Rendering& r, const std::string& path) {

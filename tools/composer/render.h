@@ -36,12 +36,17 @@ int ExactTickRate(int tempo);
 struct Levels {
   double peak = 0;      // largest absolute sample, full scale 1
   double rms = 0;       // over both channels
+  double rmsLeft = 0, rmsRight = 0;
   double dc = 0;        // mean of both channels
   double longestSilence = 0;  // seconds of the longest run below -60 dBFS
 };
 
 // The levels of frames [from, to) of both channels.
 Levels Measure(const Rendering& r, std::size_t from, std::size_t to);
+
+// Scales both channels so that the largest sample is `peak` (full scale 1);
+// silence stays silence.
+void NormalisePeak(Rendering& r, double peak);
 
 // 16-bit PCM WAV, stereo, at kRenderRate; samples beyond full scale are
 // clipped. Throws std::runtime_error when the file cannot be written.

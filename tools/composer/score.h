@@ -1,6 +1,6 @@
 // The readable score: a text file from which the composer builds a module.
 //
-//   # a comment runs to the end of the line
+//   # a comment runs to the end of the line ("#" inside a word is a sharp)
 //   song "DiRURODU"            module name, at most 20 characters
 //   tempo 120                  beats per minute (32..255)
 //   speed 6                    ticks per row (1..31)
@@ -25,6 +25,7 @@
 //     2-4 pad chords+5         three channels, transposed up a fifth
 //     6@56 snare roll          from row 56, once
 //     16 - fade                no instrument: effects only
+//     15 lead rest:3 theme vol=20   an echo: three rows late, quieter
 //     clear 5                  empty channel 5
 //   end
 //
@@ -48,9 +49,11 @@
 // Pattern lines: `CHANNELS[@ROW] INSTRUMENT ITEM...`. CHANNELS is a channel
 // (1-based) or a range `first-last`; INSTRUMENT a number, a name or `-`;
 // an ITEM a phrase name with an optional transposition (`+5`, `-12`) and
-// repeat count (`*2`), or `rest:N` for N empty rows. Without @ROW the items
-// start at row 0 and repeat until the pattern is full; with it they are laid
-// once from that row and must fit. A line writes over the lines before it:
+// repeat count (`*2`), or `rest:N` for N empty rows; `vol=N` (0..64) scales
+// the volumes the line writes (a note without one counts as 64). Without
+// @ROW the items start at row 0 and repeat until the pattern is full (what
+// runs past its end is cut); with it they are laid once from that row and
+// must fit. A line writes over the lines before it:
 // a cell with a note replaces the cell below, a cell with only a volume or
 // effect changes only that field.
 //

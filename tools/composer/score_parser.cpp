@@ -30,8 +30,9 @@ struct Line {
   std::vector<std::string> tokens;
 };
 
-// Splits the text into lines of tokens: whitespace separates, "#" starts a
-// comment, a double-quoted string is one token (without its quotes).
+// Splits the text into lines of tokens: whitespace separates, a "#" that
+// begins a word starts a comment (inside a word it is a sharp: C#4), a
+// double-quoted string is one token (without its quotes).
 std::vector<Line> Tokenise(std::string_view text) {
   std::vector<Line> lines;
   int number = 0;
@@ -54,7 +55,7 @@ std::vector<Line> Tokenise(std::string_view text) {
         i = close + 1;
       } else {
         std::size_t j = i;
-        while (j < raw.size() && !std::isspace(static_cast<unsigned char>(raw[j])) && raw[j] != '#') ++j;
+        while (j < raw.size() && !std::isspace(static_cast<unsigned char>(raw[j]))) ++j;
         line.tokens.emplace_back(raw.substr(i, j - i));
         i = j;
       }
@@ -260,7 +261,7 @@ class Parser {
     const auto [first, last] = Channels(l.tokens[1], l.number);
     const double value = ToDouble(l.tokens[2], -1, 1, l.number, "pan");
     for (int c = first; c <= last; ++c)
-      pan_[c] = static_cast<int>(std::clamp(std::lround(128 + value * 127.5), 0L, 255L));
+      pan_[c] = static_cast<int>(std::clamp(std::lround(127.5 + value * 127.5), 0L, 255L));
   }
 
   // The channel's pan on a note cell: as effect 8xx, or where the effect
@@ -418,16 +419,18 @@ class Parser {
     int transpose;
   };
 
-  // The rows that a line's items lay down, at most `room` of them.
-  std::vector<Slot> Items(const Line& l, std::size_t room) {
+  // The rows that a line's items lay down, at most `room` of them: beyond
+  // that an error for a line laid once, a cut for a repeating one.
+  std::vector<Slot> Items(const Line& l, std::size_t room, bool once) {
     std::vector<Slot> slots;
     const auto add = [&](const Slot& s) {
-      if (slots.size() >= room)
+      if (slots.size() < room) return slots.push_back(s);
+      if (once)
         throw ScoreError(l.number, "the phrases run past the end of the pattern (" + std::to_string(room) +
                                        " rows of room)");
-      slots.push_back(s);
     };
     for (std::size_t i = 2; i < l.tokens.size(); ++i) {
+      if (l.tokens[i].starts_with("vol=")) continue;
       const auto [item, repeat] = SplitRepeat(l.tokens[i], l.number);
       if (item.starts_with("rest:")) {
         const int rows = ToInt(item.substr(5), 1, xm::kMaxRows, l.number, "a rest");
@@ -449,6 +452,17 @@ class Parser {
     return slots;
   }
 
+  // The line's "vol=N" (0..64), or -1.
+  static int VolumeScale(const Line& l) {
+    int scale = -1;
+    for (std::size_t i = 2; i < l.tokens.size(); ++i)
+      if (l.tokens[i].starts_with("vol=")) {
+        if (scale >= 0) throw ScoreError(l.number, "vol= is given twice");
+        scale = ToInt(std::string_view(l.tokens[i]).substr(4), 0, 64, l.number, "vol");
+      }
+    return scale;
+  }
+
   void Place(xm::Pattern& pattern, const Line& l) {
     const std::string& where = l.tokens[0];
     const std::size_t at = where.find('@');
@@ -458,11 +472,16 @@ class Parser {
         once ? ToInt(std::string_view(where).substr(at + 1), 0, pattern.rows - 1, l.number, "the starting row") : 0;
     if (l.tokens.size() < 3) throw ScoreError(l.number, "expected \"CHANNELS INSTRUMENT PHRASE...\"");
     const int instrument = InstrumentNumber(l.tokens[1], l.number);
-    const std::vector<Slot> slots = Items(l, static_cast<std::size_t>(pattern.rows - start));
+    const int scale = VolumeScale(l);
+    const std::vector<Slot> slots = Items(l, static_cast<std::size_t>(pattern.rows - start), once);
     const int end = once ? start + static_cast<int>(slots.size()) : pattern.rows;
     for (int row = start; row < end; ++row) {
       const Slot& slot = slots[static_cast<std::size_t>(row - start) % slots.size()];
-      if (slot.step) Write(pattern, row, first, last, *slot.step, slot.transpose, instrument, l.number);
+      if (!slot.step) continue;
+      Step step = *slot.step;
+      const bool sounds = step.kind == Step::Kind::Note || step.kind == Step::Kind::Hit;
+      if (scale >= 0 && (step.volume >= 0 || sounds)) step.volume = (step.volume >= 0 ? step.volume : 64) * scale / 64;
+      Write(pattern, row, first, last, step, slot.transpose, instrument, l.number);
     }
   }
 

@@ -64,7 +64,7 @@ Sound Analog(const Params& p, double hz, std::uint32_t seed) {
   //    half the detuning (within kShortestLoop .. kLongestLoop).
   const double step = hz * (std::exp2(detune / 1200) - 1) / 2;
   const double loopSeconds = voiceCount > 1 && detune > 0 ? std::clamp(1 / step, kShortestLoop, kLongestLoop) : 0.1;
-  const PeriodicLoop loop = FitLoop(hz, loopSeconds, loopSeconds * 1.2, sub > 0 ? 2 : 1);
+  const PeriodicLoop loop = FitLoop(hz, loopSeconds, sub > 0 ? 2 : 1);
   const std::uint32_t length = loop.frames;
   const std::uint32_t settle = env > 0 ? static_cast<std::uint32_t>(std::ceil(p["envdecay"] * rate)) : 0;
 

@@ -25,7 +25,7 @@ Sound Fm(const Params& p, double hz) {
   //    complete too. With a second pair two cycles sharper, the loop lasts
   //    two beats; without, a tenth of a second.
   const double loopSeconds = beat > 0 ? 2 / std::max(beat, 0.5) : 0.1;
-  const PeriodicLoop loop = FitLoop(hz, loopSeconds, loopSeconds * 1.05, 2);
+  const PeriodicLoop loop = FitLoop(hz, loopSeconds, 2);
   const std::uint32_t length = loop.frames;
   std::vector<std::uint32_t> carriers = {loop.cycles};
   if (beat > 0) carriers.push_back(loop.cycles + 2);

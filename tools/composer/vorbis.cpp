@@ -48,6 +48,8 @@ void Append(std::vector<std::uint8_t>& out, const ogg_page& page) {
 std::vector<std::uint8_t> EncodeVorbis(const std::vector<float>& left, const std::vector<float>& right, int rate,
                                        float quality, const VorbisTags& tags) {
   if (left.size() != right.size()) throw std::invalid_argument("Vorbis encoder: the channels differ in length");
+  if (!(quality >= -0.1f && quality <= 1.0f))
+    throw std::invalid_argument("Vorbis encoder: quality " + std::to_string(quality) + " is not -0.1 .. 1");
   Encoder e;
   if (vorbis_encode_init_vbr(&e.info, 2, rate, quality) != 0)
     throw std::invalid_argument("Vorbis encoder: rate " + std::to_string(rate) + " or quality " +
