@@ -531,7 +531,8 @@ class Parser {
   void Order(const Line& l) {
     if (l.tokens.size() < 2) throw ScoreError(l.number, "expected \"order PATTERN...\"");
     for (std::size_t i = 1; i < l.tokens.size(); ++i) {
-      const auto [name, repeat] = SplitRepeat(l.tokens[i], l.number);
+      const auto [item, repeat] = SplitRepeat(l.tokens[i], l.number);
+      const std::string_view name = item;
       const auto it = std::find_if(score_.patterns.begin(), score_.patterns.end(),
                                    [&](const NamedPattern& p) { return p.name == name; });
       if (it == score_.patterns.end()) throw ScoreError(l.number, "unknown pattern \"" + std::string(name) + "\"");
