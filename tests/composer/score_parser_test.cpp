@@ -120,9 +120,10 @@ TEST(ScoreParser, LinesAtARowAreLaidOnceAndOverlay) {
       "end"));
   const auto& p = OnlyPattern(s);
   EXPECT_EQ(p.at(3, 0), (Note{kC4, 1, 0, 0, 0}));
-  // A note replaces the whole cell; a volume or effect changes only its field.
+  // A note replaces the whole cell; a volume or effect changes only its field
+  // (a volume as a share of the line's instrument: 20/64 of 40).
   EXPECT_EQ(p.at(4, 0), (Note{kC4 + 2, 3, 0, 0, 0}));
-  EXPECT_EQ(p.at(5, 0), (Note{kC4, 1, 0x10 + 20, 0, 0}));
+  EXPECT_EQ(p.at(5, 0), (Note{kC4, 1, 0x10 + 13, 0, 0}));
   EXPECT_EQ(p.at(6, 0), (Note{kC4, 1, 0, 10, 0x01}));
   EXPECT_EQ(p.at(7, 0), (Note{kC4, 1, 0, 0, 0}));
 }
@@ -137,9 +138,10 @@ TEST(ScoreParser, LikeClearAndVolumeScale) {
   const auto& q = s.patterns[1].pattern;
   EXPECT_EQ(q.at(0, 0), (Note{kC4, 1, 0, 0, 0}));
   EXPECT_EQ(q.at(0, 1), Note{});
-  EXPECT_EQ(q.at(0, 2).volume, 0x10 + 32);  // 64 scaled by 32/64
-  EXPECT_EQ(q.at(1, 2).volume, 0x10 + 16);  // 32 scaled
-  EXPECT_EQ(q.at(2, 2).volume, 0x10 + 22);  // a normal hit, 44, scaled
+  // Shares of the instrument's volume of 40, halved by vol=32.
+  EXPECT_EQ(q.at(0, 2).volume, 0x10 + 20);  // all of it
+  EXPECT_EQ(q.at(1, 2).volume, 0x10 + 10);  // half of it
+  EXPECT_EQ(q.at(2, 2).volume, 0x10 + 14);  // a normal hit, 44/64 of it
   EXPECT_EQ(s.orders, (std::vector<int>{0, 1, 1}));
 }
 

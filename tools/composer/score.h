@@ -40,17 +40,18 @@
 //   ^            key-off (on every channel of the line)
 //   C-4 C#4 Db4 C4   a note (octaves 0..7; C-4 is middle C)
 //   C4+Eb4+G4    a chord: one note per channel of the line, in order
-//   X x o        a drum hit (note C-4) loud, normal (volume 44), soft (24)
-// and suffixes, in this order: @V sets the volume column to V (0..64), !EPP
-// adds effect E (0-9, A-Z) with hex parameter PP (as `A0F`), *N repeats the
-// token N times (`.*7`). A rest with a suffix (`.@20`, `.!H01`) carries only
-// the volume or effect.
+//   X x o        a drum hit (note C-4): full, normal (volume 44), soft (24)
+// and suffixes, in this order: @V sets the volume to V (0..64), !EPP adds
+// effect E (0-9, A-Z) with hex parameter PP (as `A0F`), *N repeats the token
+// N times (`.*7`). A rest with a suffix (`.@20`, `.!H01`) carries only the
+// volume or effect. Volumes are shares of the instrument's own volume (64:
+// all of it); the pattern cell gets the product, rounded.
 //
 // Pattern lines: `CHANNELS[@ROW] INSTRUMENT ITEM...`. CHANNELS is a channel
 // (1-based) or a range `first-last`; INSTRUMENT a number, a name or `-`;
 // an ITEM a phrase name with an optional transposition (`+5`, `-12`) and
 // repeat count (`*2`), or `rest:N` for N empty rows; `vol=N` (0..64) scales
-// the volumes the line writes (a note without one counts as 64). Without
+// the volumes the line writes once more (a note without one counts as 64). Without
 // @ROW the items start at row 0 and repeat until the pattern is full (what
 // runs past its end is cut); with it they are laid once from that row and
 // must fit. A line writes over the lines before it:

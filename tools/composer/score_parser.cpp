@@ -452,7 +452,7 @@ class Parser {
     return slots;
   }
 
-  // The line's "vol=N" (0..64), or -1.
+  // The line's "vol=N" (0..64), or 64.
   static int VolumeScale(const Line& l) {
     int scale = -1;
     for (std::size_t i = 2; i < l.tokens.size(); ++i)
@@ -460,7 +460,14 @@ class Parser {
         if (scale >= 0) throw ScoreError(l.number, "vol= is given twice");
         scale = ToInt(std::string_view(l.tokens[i]).substr(4), 0, 64, l.number, "vol");
       }
-    return scale;
+    return scale < 0 ? 64 : scale;
+  }
+
+  // The volume of an instrument (64 for none).
+  double InstrumentVolume(int number) const {
+    for (const InstrumentDef& def : score_.instruments)
+      if (def.number == number) return def.volume;
+    return 64;
   }
 
   void Place(xm::Pattern& pattern, const Line& l) {
@@ -473,14 +480,18 @@ class Parser {
     if (l.tokens.size() < 3) throw ScoreError(l.number, "expected \"CHANNELS INSTRUMENT PHRASE...\"");
     const int instrument = InstrumentNumber(l.tokens[1], l.number);
     const int scale = VolumeScale(l);
+    const double full = InstrumentVolume(instrument);
     const std::vector<Slot> slots = Items(l, static_cast<std::size_t>(pattern.rows - start), once);
     const int end = once ? start + static_cast<int>(slots.size()) : pattern.rows;
     for (int row = start; row < end; ++row) {
       const Slot& slot = slots[static_cast<std::size_t>(row - start) % slots.size()];
       if (!slot.step) continue;
+      // Volumes are shares of the instrument's own volume; a note at full
+      // share needs no volume column.
       Step step = *slot.step;
       const bool sounds = step.kind == Step::Kind::Note || step.kind == Step::Kind::Hit;
-      if (scale >= 0 && (step.volume >= 0 || sounds)) step.volume = (step.volume >= 0 ? step.volume : 64) * scale / 64;
+      if (step.volume >= 0 || (sounds && scale < 64))
+        step.volume = static_cast<int>(std::lround(full * (step.volume >= 0 ? step.volume : 64) * scale / (64.0 * 64.0)));
       Write(pattern, row, first, last, step, slot.transpose, instrument, l.number);
     }
   }
