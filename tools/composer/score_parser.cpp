@@ -152,7 +152,7 @@ int EffectNumber(char c) {
 Step ParseStep(std::string_view token, int line) {
   Step step;
   std::string_view core = token;
-  // 1. Suffixes: !EPP, then @V.
+  // 1. Suffixes, from the end: !EPP, then @V.
   if (const std::size_t bang = core.find('!'); bang != std::string_view::npos) {
     const std::string_view fx = core.substr(bang + 1);
     const auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
@@ -423,18 +423,24 @@ class Parser {
   // that an error for a line laid once, a cut for a repeating one.
   std::vector<Slot> Items(const Line& l, std::size_t room, bool once) {
     std::vector<Slot> slots;
+    // Adds a slot; false once a repeating line is full (the rest is cut).
     const auto add = [&](const Slot& s) {
-      if (slots.size() < room) return slots.push_back(s);
+      if (slots.size() < room) {
+        slots.push_back(s);
+        return true;
+      }
       if (once)
         throw ScoreError(l.number, "the phrases run past the end of the pattern (" + std::to_string(room) +
                                        " rows of room)");
+      return false;
     };
     for (std::size_t i = 2; i < l.tokens.size(); ++i) {
       if (l.tokens[i].starts_with("vol=")) continue;
       const auto [item, repeat] = SplitRepeat(l.tokens[i], l.number);
       if (item.starts_with("rest:")) {
         const int rows = ToInt(item.substr(5), 1, xm::kMaxRows, l.number, "a rest");
-        for (int r = 0; r < rows * repeat; ++r) add({nullptr, 0});
+        for (int r = 0; r < rows * repeat; ++r)
+          if (!add({nullptr, 0})) break;
         continue;
       }
       const std::size_t sign = item.find_first_of("+-");
@@ -446,7 +452,8 @@ class Parser {
       const auto it = phrases_.find(name);
       if (it == phrases_.end()) throw ScoreError(l.number, "unknown phrase \"" + std::string(name) + "\"");
       for (int r = 0; r < repeat; ++r)
-        for (const Step& s : it->second.rows) add({&s, transpose});
+        for (const Step& s : it->second.rows)
+          if (!add({&s, transpose})) break;
     }
     if (slots.empty()) throw ScoreError(l.number, "expected \"CHANNELS INSTRUMENT PHRASE...\"");
     return slots;
