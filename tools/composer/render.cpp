@@ -110,24 +110,31 @@ void NormalisePeak(Rendering& r, double peak) {
 void WriteWav(const Rendering& r, const std::string& path) {
   const auto frames = static_cast<std::uint32_t>(r.left.size());
   const std::uint32_t dataBytes = frames * 4;
-  std::vector<std::uint8_t> out;
-  const auto u16 = [&](unsigned v) { out.push_back(static_cast<std::uint8_t>(v)), out.push_back(static_cast<std::uint8_t>(v >> 8)); };
+  std::vector<std::uint8_t> out(44 + static_cast<std::size_t>(dataBytes));
+  std::size_t at = 0;
+  const auto u16 = [&](unsigned v) {
+    out[at++] = static_cast<std::uint8_t>(v);
+    out[at++] = static_cast<std::uint8_t>(v >> 8);
+  };
   const auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
-  const auto tag = [&](const char* t) { out.insert(out.end(), t, t + 4); };
+  const auto tag = [&](const char* t) {
+    for (int i = 0; i < 4; ++i) out[at++] = static_cast<std::uint8_t>(t[i]);
+  };
+  // 1. The RIFF header and the format chunk: PCM, two channels, 16 bits.
   tag("RIFF");
   u32(36 + dataBytes);
   tag("WAVE");
   tag("fmt ");
   u32(16);
-  u16(1);  // PCM
+  u16(1);
   u16(2);
   u32(kRenderRate);
   u32(kRenderRate * 4);
   u16(4);
   u16(16);
+  // 2. The frames, left then right, clipped to full scale.
   tag("data");
   u32(dataBytes);
-  out.reserve(out.size() + dataBytes);
   for (std::uint32_t i = 0; i < frames; ++i)
     for (const float v : {r.left[i], r.right[i]})
       u16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f))));

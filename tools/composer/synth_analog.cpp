@@ -62,8 +62,9 @@ Sound Analog(const Params& p, double hz, std::uint32_t seed) {
   // 1. A loop that holds whole cycles of every voice: a tenth of a second for
   //    one voice; with more, long enough that a step of one cycle is at most
   //    half the detuning (within kShortestLoop .. kLongestLoop).
-  const double step = hz * (std::exp2(detune / 1200) - 1) / 2;
-  const double loopSeconds = voiceCount > 1 && detune > 0 ? std::clamp(1 / step, kShortestLoop, kLongestLoop) : 0.1;
+  const double halfDetuneHz = hz * (std::exp2(detune / 1200) - 1) / 2;
+  const double loopSeconds =
+      voiceCount > 1 && detune > 0 ? std::clamp(1 / halfDetuneHz, kShortestLoop, kLongestLoop) : 0.1;
   const PeriodicLoop loop = FitLoop(hz, loopSeconds, sub > 0 ? 2 : 1);
   const std::uint32_t length = loop.frames;
   const std::uint32_t settle = env > 0 ? static_cast<std::uint32_t>(std::ceil(p["envdecay"] * rate)) : 0;
@@ -74,7 +75,8 @@ Sound Analog(const Params& p, double hz, std::uint32_t seed) {
   for (int v = 0; v < voiceCount; ++v) {
     const double cents = voiceCount > 1 ? detune * (2.0 * v / (voiceCount - 1) - 1) : 0.0;
     auto cycles = static_cast<std::uint32_t>(std::lround(loop.cycles * std::exp2(cents / 1200)));
-    if (cents != 0 && cycles == loop.cycles) cycles += cents > 0 ? 1 : -1;
+    if (cents > 0 && cycles == loop.cycles) ++cycles;
+    if (cents < 0 && cycles == loop.cycles) --cycles;
     const auto offset = static_cast<std::uint32_t>((noise.Next() + 1) * 0.5 * length) % length;
     voices.push_back({cycles, offset, 1.0 / std::sqrt(voiceCount)});
   }

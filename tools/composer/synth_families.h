@@ -2,6 +2,7 @@
 // lists them.
 #pragma once
 
+#include "dsp.h"
 #include "family.h"
 
 namespace kalt::composer {
