@@ -14,4 +14,9 @@ struct Command {
   Frame (*render)(const Options& options);
 };
 
+// The commands' render functions, one file each.
+Frame RenderCondemo(const Options& options);  // condemo.cpp
+Frame RenderEffect(const Options& options);   // effect.cpp
+Frame RenderGldemo(const Options& options);   // gldemo.cpp
+
 }  // namespace framegrab
