@@ -19,7 +19,7 @@ const Command kCommands[] = {
     {"condemo", "--order N --time SECONDS [--flash A,B,C] [--beats N] [--max-travel X] [--frame N] [--threads N]",
      RenderCondemo},
     {"effect", "NAME --time T [parameters] [--gradients FILE]", RenderEffect},
-    {"gldemo", "--beat T [--gradients FILE] (the whole frame, drawn on a fresh canvas)", RenderGldemo},
+    {"gldemo", "--beat T [--gradients FILE] (the whole frame, on a fresh canvas)", RenderGldemo},
 };
 
 }  // namespace framegrab
