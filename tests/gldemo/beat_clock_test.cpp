@@ -43,12 +43,6 @@ TEST(BeatClock, StandingPositionIsCarriedOnByTheClock) {
   EXPECT_EQ(clock.clockAtStreamBeat, Now(13000));
 }
 
-TEST(BeatClock, RewoundPositionIsTakenAsItIs) {
-  BeatClock clock;
-  EXPECT_GT(NextBeat(clock, 23, 176 * 294000, 293000), gldemo::kLoopBeats);
-  EXPECT_LT(NextBeat(clock, 23, 0, 293020), 0.01f);
-}
-
 TEST(BeatClock, LoopEndsOnlyAbove176) {
   // 176 / 0.15 * 44100 bytes give exactly 176.0.
   BeatClock clock;
