@@ -3,10 +3,12 @@
 //
 //   termcheck            the picture; Escape, Ctrl+C or a signal ends it
 //   termcheck abort      shows one frame, then aborts
-//   termcheck segfault   shows one frame, then writes through a null pointer
+//   termcheck segfault   shows one frame, then writes to a read-only page
 //
 // The picture: cell (row, column) shows letter 'A' + (row + column) mod 26
 // in ink 1 + (row + column) mod 15 on black.
+#include <sys/mman.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +30,10 @@ int main(int argc, char** argv) {
     while (!end.end) {
       terminal.Present(term::GridView(grid.data(), term::kGridCells));
       if (std::strcmp(mode, "abort") == 0) std::abort();
-      if (std::strcmp(mode, "segfault") == 0) *static_cast<volatile int*>(nullptr) = 1;
+      if (std::strcmp(mode, "segfault") == 0) {
+        void* page = mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        *static_cast<volatile int*>(page) = 1;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
       end = terminal.PollEnd();
     }
