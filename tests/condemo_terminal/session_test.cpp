@@ -125,6 +125,20 @@ TEST(TerminalSession, CrashesRestoreTheTerminalAndStillDie) {
   }
 }
 
+TEST(TerminalSession, MessagesDuringTheShowAppearAfterTheRestore) {
+  std::unique_ptr<PtyChild> child;
+  Modes before{};
+  ASSERT_NO_FATAL_FAILURE(Start(child, before, "message"));
+  child->ReadFor(200);
+  child->Type("\x1b");
+  EXPECT_EQ(child->Wait(), 0);
+  const std::string& out = child->output();
+  const std::size_t restore = out.find(kRestore);
+  ASSERT_NE(restore, std::string::npos);
+  EXPECT_EQ(out.find("a message"), out.find("a message during the show\r\n", restore)) << "none before the restore";
+  EXPECT_EQ(ReadModes(child->slave()), before);
+}
+
 TEST(TerminalSession, FollowsAResizeWithAFullRedraw) {
   std::unique_ptr<PtyChild> child;
   Modes before{};

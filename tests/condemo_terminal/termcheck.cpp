@@ -4,6 +4,7 @@
 //   termcheck            the picture; Escape, Ctrl+C or a signal ends it
 //   termcheck abort      shows one frame, then aborts
 //   termcheck segfault   shows one frame, then writes to a read-only page
+//   termcheck message    writes a line to standard error after each frame
 //
 // The picture: cell (row, column) shows letter 'A' + (row + column) mod 26
 // in ink 1 + (row + column) mod 15 on black.
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     while (!end.end) {
       terminal.Present(term::GridView(grid.data(), term::kGridCells));
       if (std::strcmp(mode, "abort") == 0) std::abort();
+      if (std::strcmp(mode, "message") == 0) std::fprintf(stderr, "a message during the show\n");
       if (std::strcmp(mode, "segfault") == 0) {
         void* page = mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         *static_cast<volatile int*>(page) = 1;

@@ -1,8 +1,10 @@
 #include "terminal/terminal.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,6 +33,11 @@ std::atomic<bool> g_exists{false};    // a Terminal object exists
 std::atomic<bool> g_modified{false};  // the terminal is in the show's modes
 int g_termiosFd = -1;                 // the terminal whose modes were saved, or -1
 termios g_savedModes;
+// While the show runs, messages on standard error (when it is a terminal)
+// are kept in a memory file and shown after the restore, instead of
+// scribbling over the picture and vanishing with the alternate screen.
+int g_stderrSaved = -1;    // the real standard error
+int g_stderrCapture = -1;  // the memory file standing in for it
 std::atomic<int> g_endSignal{0};
 std::atomic<bool> g_resized{false};
 
@@ -60,6 +67,30 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
+void CaptureStandardError() {
+  if (!isatty(STDERR_FILENO)) return;
+  g_stderrCapture = memfd_create("condemo-stderr", MFD_CLOEXEC);
+  g_stderrSaved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+  if (g_stderrCapture >= 0 && g_stderrSaved >= 0 && dup2(g_stderrCapture, STDERR_FILENO) >= 0) return;
+  if (g_stderrCapture >= 0) close(g_stderrCapture);
+  if (g_stderrSaved >= 0) close(g_stderrSaved);
+  g_stderrCapture = g_stderrSaved = -1;
+}
+
+// Puts the real standard error back and shows what was written meanwhile.
+// Async-signal-safe.
+void ReleaseStandardError() {
+  if (g_stderrSaved < 0) return;
+  dup2(g_stderrSaved, STDERR_FILENO);
+  lseek(g_stderrCapture, 0, SEEK_SET);
+  char buffer[4096];
+  for (ssize_t n; (n = read(g_stderrCapture, buffer, sizeof buffer)) > 0;)
+    WriteAll(STDERR_FILENO, buffer, static_cast<std::size_t>(n));
+  close(g_stderrCapture);
+  close(g_stderrSaved);
+  g_stderrCapture = g_stderrSaved = -1;
+}
+
 // Puts the terminal back; only the first call after taking it over does
 // anything. Async-signal-safe.
 void RestoreTerminal() {
@@ -67,6 +98,7 @@ void RestoreTerminal() {
   const int savedErrno = errno;
   WriteAll(kOut, kRestore, sizeof kRestore - 1);
   if (g_termiosFd >= 0) tcsetattr(g_termiosFd, TCSAFLUSH, &g_savedModes);
+  ReleaseStandardError();
   errno = savedErrno;
 }
 
@@ -183,6 +215,7 @@ Terminal::Terminal(std::string_view title, EncodeOptions encoding) : encoding_(e
   static const bool exitHook = std::atexit(RestoreTerminal) == 0;
   (void)exitHook;
   g_modified.store(true);
+  CaptureStandardError();
 
   // 2. Raw mode and the screen modes.
   if (g_termiosFd >= 0) {

@@ -3,7 +3,10 @@
 // signals that end the show, and a millisecond clock.
 //
 // While a Terminal exists the terminal is in raw mode without echo, on its
-// alternate screen, with the cursor hidden and auto-wrap off. Every way out
+// alternate screen, with the cursor hidden and auto-wrap off, and messages
+// to standard error (when that is a terminal too) are held back and shown
+// once the terminal is restored, so they neither spoil the picture nor
+// vanish with the alternate screen. Every way out
 // puts it back as it was: the destructor, exit(), and any fatal signal
 // (the terminal is restored from the signal handler, then the signal takes
 // its previous course, so a crash still dies of its signal and dumps core).
