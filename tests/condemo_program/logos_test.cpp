@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "condemo/logos.h"
+#include "tmux_harness.h"
 
 namespace {
 
@@ -161,6 +167,34 @@ TEST(DrawLogos, ReRollsOncePerBeatChangeAtAnyPosition) {
     EXPECT_EQ(random.state, reference.state) << "no beat, no draw";
     if (position == 0 || position >= 4) ExpectSameGrid(grid, Background());
   }
+}
+
+// framegrab condemo stamps the logos of order positions 1 to 3 over its
+// stills, at the jitter it is given.
+std::vector<std::string> Still(const std::vector<std::string>& arguments) {
+  const std::string path = testing::TempDir() + "condemo-logo-still.txt";
+  std::vector<std::string> command = {std::string(KALT_TOOLS_DIR) + "/framegrab", "condemo", "--time", "10",
+                                      "--out", path};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  term_test::RunProgram(command);
+  std::vector<std::string> tokens;
+  std::ifstream file(path);
+  for (std::string token; file >> token;) tokens.push_back(token);
+  std::remove(path.c_str());
+  return tokens;
+}
+
+TEST(FramegrabCondemo, ShowsTheLogosOfTheOpening) {
+  const Logo& one = condemo::LogoNumber(1);
+  const std::vector<std::string> opening = Still({"--order", "1"});
+  ASSERT_EQ(opening.size(), 4000u);
+  EXPECT_EQ(opening[1 * 80 + 6], "FE0F") << "logo 1's top-left outline at row 1, column 6";
+  EXPECT_EQ(opening[2 * 80 + 7], one.At(1, 1) == condemo::kLogoBody ? "DB00" : "FE0F");
+  const std::vector<std::string> jittered = Still({"--order", "3", "--jitter", "30,7", "--flash", "1,0.75,0"});
+  ASSERT_EQ(jittered.size(), 4000u);
+  EXPECT_EQ(jittered[(7 + 7 - 5) * 80 + 1 + 30 + 3], "FE0F") << "logo 4 moved by jitter and flashes";
+  EXPECT_EQ(Still({"--order", "1", "--jitter", "38,0"}).size(), 0u) << "jitter out of range";
+  EXPECT_NE(Still({"--order", "4"})[1 * 80 + 6], "FE0F");
 }
 
 }  // namespace
