@@ -229,6 +229,57 @@ CELLA_API Canvas* Load(const char* path);
 // ---------------------------------------------------------------------------
 // Console
 
-// (The console calls, which show a canvas in a text-mode window, come here.)
+// A text screen of 80 by 50 cells in a window of its own: full screen on the
+// desktop at first, a 640 by 400 window after Alt (pressed and released
+// alone), F10, F11 or Alt+Enter, which toggle between the two. Every cell
+// shows as 8 by 8 pixels of a code page 437 font (the file
+// "../data/font.tga", relative to the working directory) in the 16 PC
+// colours, stretched to the window. All console calls belong on one thread.
+//
+//   cella::ConsoleInit();
+//   cella::Canvas screen(80, 50);
+//   for (;;) {
+//     /* ... draw into screen ... */
+//     cella::ConsoleBlit(&screen);                // shows one frame
+//     if (cella::Keyboard() == 27) break;         // Escape or window closed
+//   }
+
+// Creates the display: an 80 by 50 cell screen, every cell character 0 in
+// black on black. No window opens yet; the first ConsoleBlit opens it.
+// Calls after the first do nothing.
+CELLA_API void ConsoleInit();
+
+// Copies canvas cells into the screen and shows one frame. Every cell (x, y)
+// of the canvas with srcX <= x < srcX + width and srcY <= y < srcY + height
+// (srcX and srcY below 0 count as 0; at most 80 columns and 50 rows from
+// there, and no further than the canvas reaches) goes to screen cell (x, y),
+// its own position; cells that fall outside the 80 by 50 screen are not
+// shown. dstX and dstY take no part. The other screen cells keep what they
+// showed. A colour shows as its low four bits, so Transparent shows as
+// black. The shorter forms copy from (srcX, srcY) = (0, 0) or (a, b) with the
+// canvas's own width and height.
+//
+// The frame is shown in the window, opening it first when there is none,
+// and the window's events are handled: typed keys go to the queue that
+// Keyboard reads. When no window can be opened (no display, no OpenGL) the
+// reason is shown on stderr (and in a message box where a display exists)
+// and the process ends with exit status 1. A missing or unreadable font is
+// reported once; the cells then show their paper colours only.
+//
+// Before ConsoleInit, or with a null canvas, nothing happens.
+CELLA_API void ConsoleBlit(Canvas* canvas, int srcX, int srcY, int dstX, int dstY, int width, int height);
+CELLA_API void ConsoleBlit(Canvas* canvas);
+CELLA_API void ConsoleBlit(Canvas* canvas, int a, int b);
+CELLA_API void ConsoleBlit(Canvas* canvas, int a, int b, int c, int d);
+
+// The oldest typed key not yet read, or 0 when there is none (and before
+// ConsoleInit). Never waits; keys arrive only during ConsoleBlit. Keys are
+// code page 437 character codes (ASCII as itself), 27 for Escape and for a
+// request to close the window, 13 Enter, 8 Backspace, 9 Tab. The queue
+// holds 255 keys; 256 unread keys make it look empty.
+CELLA_API int Keyboard();
+
+// Sleeps for the given number of milliseconds (0 or less: returns at once).
+CELLA_API void Sleep(int milliseconds);
 
 }  // namespace cella

@@ -1,0 +1,90 @@
+// The display's state that needs no window: surfaces, the key queue and the
+// key-menu command.
+#include "gldisplay/display.h"
+
+#include "kalt/cp437.h"
+
+namespace gldisplay {
+
+KaltWindow::KaltWindow() : screen(std::make_unique<Surface>(80, 50)) {}
+KaltWindow::~KaltWindow() = default;
+void KaltWindow::Present() {}
+void KaltWindow::SetTitle(const char*) {}
+
+RarodIdazer::RarodIdazer() = default;
+
+void RarodIdazer::SetTitle(const char* text) { title = text; }
+
+void RarodIdazer::QueueKey(std::int32_t code) { keyQueue[writeIndex++] = code; }
+
+std::int32_t RarodIdazer::TakeKey() {
+  if (readIndex == writeIndex) return 0;
+  return keyQueue[readIndex++];
+}
+
+namespace {
+
+// The code page 437 code of a Unicode character, or -1.
+int Cp437Code(char32_t c) {
+  if (c < 0x80) return static_cast<int>(c);
+  for (int code = 1; code < 256; ++code)
+    if (kalt::kCp437[code] == c) return code;
+  return -1;
+}
+
+// Decodes the UTF-8 character at text, advancing text past it; -1 for a
+// malformed sequence (text then moves one byte on).
+long NextUtf8(const unsigned char*& text) {
+  const unsigned char lead = *text++;
+  const int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
+  if (extra < 0) return -1;
+  long c = extra == 0 ? lead : lead & (0x3F >> extra);
+  for (int i = 0; i < extra; ++i) {
+    if ((text[i] & 0xC0) != 0x80) return -1;
+    c = c << 6 | (text[i] & 0x3F);
+  }
+  text += extra;
+  return c;
+}
+
+}  // namespace
+
+void RarodIdazer::QueueText(const char* utf8) {
+  if (!utf8) return;
+  for (const auto* text = reinterpret_cast<const unsigned char*>(utf8); *text;) {
+    const long c = NextUtf8(text);
+    const int code = c < 0 ? -1 : Cp437Code(static_cast<char32_t>(c));
+    if (code >= 0) QueueKey(code);
+  }
+}
+
+void RarodIdazer::ToggleFullScreen() {
+  Shutdown();
+  fullScreen = !fullScreen;
+  currentWidth = windowedWidth;
+  currentHeight = windowedHeight;
+}
+
+int PowerOfTwoAtLeast(int n) {
+  int size = 1;
+  while (size < n && size < (1 << 30)) size *= 2;
+  return size;
+}
+
+bool MenuKeyPressed(MenuGesture& gesture, MenuKey key, bool repeat, bool altHeld) {
+  if (key == MenuKey::Alt) {
+    if (!repeat) gesture.altAlone = true;
+    return false;
+  }
+  gesture.altAlone = false;
+  if (repeat) return false;
+  return key == MenuKey::F10 || key == MenuKey::F11 || (key == MenuKey::Enter && altHeld);
+}
+
+bool MenuKeyReleased(MenuGesture& gesture, MenuKey key) {
+  if (key != MenuKey::Alt || !gesture.altAlone) return false;
+  gesture.altAlone = false;
+  return true;
+}
+
+}  // namespace gldisplay

@@ -1,0 +1,339 @@
+// The display's platform side: the SDL2 window, the OpenGL context, the
+// texture that carries the pixel surface, message boxes and window events.
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "gldisplay/display.h"
+
+namespace gldisplay {
+
+namespace {
+
+// The display the window events are delivered to: the one that presented
+// the last frame.
+RarodIdazer* published = nullptr;
+
+// Whether Alt is being pressed alone, across frames.
+MenuGesture menuGesture;
+
+// How often a frame sets the texture up again while the GL keeps reporting
+// errors (once is needed in every new context).
+constexpr int kTextureSetups = 2;
+
+enum class Icon { Exclamation, Stop, Information };
+
+// A modal message box where a display exists, and always the text on stderr
+// (with the platform's reason when there is one).
+void ShowMessage(const char* caption, const char* text, Icon icon, SDL_Window* parent = nullptr,
+                 const char* reason = nullptr) {
+  if (reason && *reason)
+    std::fprintf(stderr, "%s: %s (%s)\n", caption, text, reason);
+  else
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+  const Uint32 flags = icon == Icon::Stop          ? SDL_MESSAGEBOX_ERROR
+                       : icon == Icon::Exclamation ? SDL_MESSAGEBOX_WARNING
+                                                   : SDL_MESSAGEBOX_INFORMATION;
+  SDL_ShowSimpleMessageBox(flags, caption, text, parent);
+}
+
+// Reports an Open failure with the platform's reason.
+bool OpenFailed(const char* text, Icon icon = Icon::Exclamation) {
+  ShowMessage("ERROR", text, icon, nullptr, SDL_GetError());
+  return false;
+}
+
+// Clears the GL's error flags; whether any was set.
+bool TakeGlErrors() {
+  bool any = false;
+  for (int flags = 0; flags < 16 && glGetError() != GL_NO_ERROR; ++flags) any = true;
+  return any;
+}
+
+// The font atlas, loaded at the first frame and kept for the whole run, also
+// when it could not be loaded (the cells then show their paper colours).
+const FontImage& ScreenFont(SDL_Window* window) {
+  static const FontImage font = [window] {
+    FontImage image;
+    if (std::FILE* file = std::fopen(kFontPath, "rb")) {
+      std::fclose(file);
+      if (!LoadFontTga(kFontPath, image) || !FontHasGlyphs(image))
+        ShowMessage("Error", "Error loading font file", Icon::Exclamation, window);
+    } else {
+      ShowMessage("Error", "Can't find font file", Icon::Exclamation, window);
+    }
+    return image;
+  }();
+  return font;
+}
+
+MenuKey MenuKeyOf(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_LALT:
+    case SDLK_RALT:
+      return MenuKey::Alt;
+    case SDLK_F10:
+      return MenuKey::F10;
+    case SDLK_F11:
+      return MenuKey::F11;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return MenuKey::Enter;
+    default:
+      return MenuKey::Other;
+  }
+}
+
+// The character code of a key that types a control character (text input
+// brings the printable ones), or 0.
+int ControlCode(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_ESCAPE:
+      return 27;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+      return 13;
+    case SDLK_BACKSPACE:
+      return 8;
+    case SDLK_TAB:
+      return 9;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+RarodIdazer::~RarodIdazer() {
+  Shutdown();
+  if (published == this) published = nullptr;
+}
+
+bool RarodIdazer::Open(const char* text, int width, int height, bool full) {
+  // 1. The video subsystem, once: no display at all ends here (SDL's
+  //    invisible offscreen and dummy drivers serve nobody, unless the user
+  //    names them in SDL_VIDEODRIVER). Ctrl+C keeps its default meaning, a
+  //    closed window does not quit, and the screen saver stays off.
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland,kmsdrm", SDL_HINT_DEFAULT);
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return OpenFailed("Can't open a window: no display found.");
+  }
+
+  // 2. Full screen covers the desktop at its own resolution.
+  if (full) {
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) return OpenFailed("Program Will Now Close.", Icon::Stop);
+    width = desktop.w;
+    height = desktop.h;
+  }
+
+  // 3. The GL pixel format: double-buffered RGB of 8 bits a channel, no
+  //    alpha, 16 depth bits, in a context that keeps the fixed pipeline.
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+
+  // 4. The window, without a cursor in full screen.
+  if (full) SDL_ShowCursor(SDL_DISABLE);
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI |
+                       (full ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
+  window = SDL_CreateWindow(text ? text : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+  if (!window) {
+    Shutdown();
+    return OpenFailed("Window Creation Error.");
+  }
+
+  // 5. The rendering context, current on this thread; swaps wait for the
+  //    display's refresh where the driver can.
+  glContext = SDL_GL_CreateContext(window);
+  if (!glContext) {
+    Shutdown();
+    return OpenFailed("Can't Create A GL Rendering Context.");
+  }
+  if (SDL_GL_MakeCurrent(window, glContext) != 0) {
+    Shutdown();
+    return OpenFailed("Can't Activate The GL Rendering Context.");
+  }
+  SDL_GL_SetSwapInterval(1);
+
+  // 6. Shown in front with the keyboard focus, typing delivered as text.
+  SDL_ShowWindow(window);
+  SDL_RaiseWindow(window);
+  SDL_SetWindowInputFocus(window);
+  SDL_DisableScreenSaver();
+  SDL_StartTextInput();
+  MenuGestureCancel(menuGesture);
+
+  // 7. The viewport covers the drawable and one texture name is ready.
+  int drawableWidth = width, drawableHeight = height;
+  SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+  Resize(drawableWidth, drawableHeight);
+  glEnable(GL_TEXTURE_2D);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClearDepth(1.0);
+  glGenTextures(1, &textureName);
+  return true;
+}
+
+void RarodIdazer::Shutdown() {
+  // 1. Leaving full screen brings the cursor back.
+  if (fullScreen && SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(SDL_ENABLE);
+
+  // 2. The context, then the window; a failure is reported and the rest
+  //    goes on.
+  if (glContext) {
+    if (SDL_GL_MakeCurrent(window, nullptr) != 0)
+      ShowMessage("Shutdown Error", "Release of DC and RC failed.", Icon::Information, nullptr, SDL_GetError());
+    SDL_GL_DeleteContext(glContext);
+    glContext = nullptr;
+  }
+  if (window) SDL_DestroyWindow(window);
+
+  // 3. The next Present opens a new window.
+  window = nullptr;
+}
+
+void RarodIdazer::Resize(int width, int height) {
+  if (width < 0) width = 0;
+  if (height < 1) height = 1;
+  if (glContext) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, 1.0, 1.0, 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+  }
+  currentWidth = width;
+  currentHeight = height;
+}
+
+void RarodIdazer::UploadPixels() {
+  const auto upload = [this] {
+    glBindTexture(GL_TEXTURE_2D, textureName);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, screen->width, screen->height, GL_RGBA, GL_UNSIGNED_BYTE,
+                    screen->words.data());
+  };
+  TakeGlErrors();
+  upload();
+  // A texture without storage (the first frame in every context) makes the
+  // upload fail: set it up at a power-of-two size and upload again.
+  for (int setup = 0; setup < kTextureSetups && TakeGlErrors(); ++setup) {
+    glDeleteTextures(1, &textureName);
+    glGenTextures(1, &textureName);
+    glBindTexture(GL_TEXTURE_2D, textureName);
+    textureWidth = PowerOfTwoAtLeast(screen->width);
+    textureHeight = PowerOfTwoAtLeast(screen->height);
+    textureU = static_cast<float>(screen->width) / static_cast<float>(textureWidth);
+    textureV = static_cast<float>(screen->height) / static_cast<float>(textureHeight);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, textureWidth, textureHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    upload();
+  }
+}
+
+void RarodIdazer::DrawQuad() const {
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
+  glEnable(GL_TEXTURE_2D);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
+  glColor3f(1.0f, 1.0f, 1.0f);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, textureV);
+  glVertex3f(-1.0f, -1.0f, 0.0f);
+  glTexCoord2f(textureU, textureV);
+  glVertex3f(1.0f, -1.0f, 0.0f);
+  glTexCoord2f(textureU, 0.0f);
+  glVertex3f(1.0f, 1.0f, 0.0f);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex3f(-1.0f, 1.0f, 0.0f);
+  glEnd();
+}
+
+void RarodIdazer::Present() {
+  // 1. A window, opened at the first frame and after each toggle. Without
+  //    one nothing can be shown and no key can reach the program, so a
+  //    failure ends the process after its message instead of repeating it
+  //    every frame.
+  if (!window && !Open(title, currentWidth, currentHeight, fullScreen != 0)) std::exit(EXIT_FAILURE);
+
+  // 2. Its context is the current one.
+  SDL_GL_MakeCurrent(window, glContext);
+
+  // 3. The font, at the first frame.
+  const FontImage& font = ScreenFont(window);
+
+  // 4. The cells into the pixel surface.
+  if (cells) RenderCells(*cells, *screen, palette, font);
+
+  // 5. The pixel surface into the texture.
+  UploadPixels();
+
+  // 6, 7. One quad over the whole viewport, row 0 of the surface at the top.
+  DrawQuad();
+
+  // 8. Shown.
+  SDL_GL_SwapWindow(window);
+
+  // 9. This display receives the window events from now on.
+  published = this;
+
+  // 10. The pending events: keys, close requests, size changes, the
+  //     key-menu command (which may close the window).
+  SDL_Event event;
+  while (SDL_PollEvent(&event))
+    if (published) published->HandleEvent(event);
+}
+
+void RarodIdazer::HandleEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      if (!window || event.window.windowID != SDL_GetWindowID(window)) break;
+      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        int width = event.window.data1, height = event.window.data2;
+        SDL_GL_GetDrawableSize(window, &width, &height);
+        Resize(width, height);
+      } else if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        QueueKey(27);  // the window stays until the program ends
+      } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+        MenuGestureCancel(menuGesture);
+      }
+      break;
+    case SDL_QUIT:
+      QueueKey(27);
+      break;
+    case SDL_TEXTINPUT:
+      QueueText(event.text.text);
+      break;
+    case SDL_KEYDOWN: {
+      const SDL_Keycode key = event.key.keysym.sym;
+      if (MenuKeyPressed(menuGesture, MenuKeyOf(key), event.key.repeat != 0, (event.key.keysym.mod & KMOD_ALT) != 0))
+        ToggleFullScreen();
+      else if (const int code = ControlCode(key))
+        QueueKey(code);
+      break;
+    }
+    case SDL_KEYUP:
+      if (MenuKeyReleased(menuGesture, MenuKeyOf(event.key.keysym.sym))) ToggleFullScreen();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace gldisplay

@@ -1,0 +1,276 @@
+// The display in a real window: Xvfb with Mesa's software OpenGL. The
+// window's pixels are read back from the X server and compared with the
+// software rasteriser's picture.
+#include <gtest/gtest.h>
+// After GoogleTest, whose names Xlib's macros (None, Bool) would change.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+
+#include "console_screen.h"
+#include "test_card.h"
+#include "xvfb.h"
+
+// Leaks of the window system's libraries that are not ours: see the file.
+extern "C" const char* __lsan_default_options() { return "suppressions=" KALT_LSAN_SUPPRESSIONS; }
+
+namespace {
+
+using gldisplay::RarodIdazer;
+using gldisplay::Surface;
+using gldisplay_test::Xvfb;
+
+// The test card as screen cells, the way ConsoleBlit stores it.
+Surface CardCells() {
+  cella::Canvas card(80, 50);
+  gldisplay_test::DrawTestCard(card);
+  Surface cells(80, 50);
+  cella::CopyToScreen(card, 0, 0, 80, 50, cells);
+  return cells;
+}
+
+// The card as the rasteriser draws it with the run tree's font.
+Surface CardPixels() {
+  gldisplay::FontImage font;
+  EXPECT_TRUE(gldisplay::LoadFontTga(gldisplay::kFontPath, font));
+  Surface pixels(640, 400);
+  gldisplay::RenderCells(CardCells(), pixels, gldisplay::kPalette, font);
+  return pixels;
+}
+
+// Pixels of a window (or the root window) as pixel-surface words.
+Surface Grab(Display* x, Window window, int width, int height) {
+  XSync(x, False);
+  Surface pixels(width, height);
+  XImage* image = XGetImage(x, window, 0, 0, width, height, AllPlanes, ZPixmap);
+  if (!image) return pixels;
+  for (int y = 0; y < height; ++y) {
+    for (int x0 = 0; x0 < width; ++x0) {
+      const unsigned long p = XGetPixel(image, x0, y);
+      const std::uint32_t r = (p & image->red_mask) >> 16, g = (p & image->green_mask) >> 8, b = p & image->blue_mask;
+      pixels.words[y * width + x0] = r | g << 8 | b << 16;
+    }
+  }
+  XDestroyImage(image);
+  return pixels;
+}
+
+int Mismatches(const Surface& a, const Surface& b) {
+  if (a.words.size() != b.words.size()) return -1;
+  int count = 0;
+  for (std::size_t i = 0; i < a.words.size(); ++i) count += a.words[i] != b.words[i];
+  return count;
+}
+
+// Asks the window manager's way to close a window.
+void RequestClose(Display* x, Window window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(x, window, False, NoEventMask, &event);
+  XSync(x, False);
+}
+
+// Types keys with xdotool (XTEST, to the focused window).
+void Keys(const std::vector<std::string>& args) {
+  std::vector<std::string> command = {"xdotool"};
+  command.insert(command.end(), args.begin(), args.end());
+  ASSERT_EQ(gldisplay_test::Finish(gldisplay_test::Spawn(command), 20), 0) << "xdotool failed";
+}
+
+// The X server of the tests in this process. SDL stays connected to it to
+// the end (its video subsystem is never quit, which would unload the GL
+// driver), and it ends with the process.
+const Xvfb& SharedXvfb() {
+  static const Xvfb* const server = new Xvfb(640, 400);
+  return *server;
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  // A display as ConsoleInit makes it, showing the test card, on a 640 by
+  // 400 screen.
+  void SetUp() override {
+    ASSERT_FALSE(SharedXvfb().display().empty());
+    display_ = std::make_unique<RarodIdazer>();
+    display_->screen = std::make_unique<Surface>(640, 400);
+    display_->cells = std::make_unique<Surface>(CardCells());
+  }
+
+  // Presents frames until done() holds, for at most ten seconds.
+  bool PresentUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+      display_->Present();
+      if (done()) return true;
+      SDL_Delay(5);
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
+  }
+
+  SDL_SysWMinfo WindowInfo() const {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    EXPECT_TRUE(SDL_GetWindowWMInfo(display_->window, &info));
+    return info;
+  }
+
+  Surface GrabWindow() const {
+    const SDL_SysWMinfo info = WindowInfo();
+    int width = 0, height = 0;
+    SDL_GetWindowSize(display_->window, &width, &height);
+    return Grab(info.info.x11.display, info.info.x11.window, width, height);
+  }
+
+  bool IsFullScreen() const {
+    return display_->window && (SDL_GetWindowFlags(display_->window) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
+                                   SDL_WINDOW_FULLSCREEN_DESKTOP;
+  }
+
+  std::unique_ptr<RarodIdazer> display_;
+};
+
+TEST_F(WindowTest, FullScreenShowsTheCellsPixelExact) {
+  display_->fullScreen = 1;
+  display_->Present();
+  ASSERT_NE(display_->window, nullptr);
+  EXPECT_TRUE(IsFullScreen());
+  EXPECT_STREQ(SDL_GetWindowTitle(display_->window), "RarodIdazer");
+  EXPECT_EQ(display_->textureWidth, 1024);
+  EXPECT_EQ(display_->textureHeight, 512);
+  EXPECT_EQ(display_->textureU, 0.625f);
+  EXPECT_EQ(display_->textureV, 0.78125f);
+  EXPECT_EQ(display_->currentWidth, 640);
+  EXPECT_EQ(display_->currentHeight, 400);
+
+  const Surface expected = CardPixels();
+  EXPECT_TRUE(PresentUntil([&] { return Mismatches(GrabWindow(), expected) == 0; }))
+      << Mismatches(GrabWindow(), expected) << " pixels differ";
+}
+
+TEST_F(WindowTest, CloseRequestQueuesEscapeAndTheWindowStays) {
+  display_->Present();
+  SDL_Window* window = display_->window;
+  ASSERT_NE(window, nullptr);
+  const SDL_SysWMinfo info = WindowInfo();
+  RequestClose(info.info.x11.display, info.info.x11.window);
+  int key = 0;
+  EXPECT_TRUE(PresentUntil([&] { return (key = display_->TakeKey()) != 0; }));
+  EXPECT_EQ(key, 27);
+  EXPECT_EQ(display_->window, window);
+  EXPECT_EQ(display_->TakeKey(), 0);
+}
+
+TEST_F(WindowTest, TypedKeysAreQueued) {
+  display_->Present();
+  Keys({"type", "ab"});
+  Keys({"key", "Escape"});
+  std::vector<int> keys;
+  EXPECT_TRUE(PresentUntil([&] {
+    for (int key = display_->TakeKey(); key; key = display_->TakeKey()) keys.push_back(key);
+    return keys.size() >= 3;
+  }));
+  EXPECT_EQ(keys, (std::vector<int>{97, 98, 27}));
+}
+
+TEST_F(WindowTest, KeyMenuTogglesAndTheNextFrameReopens) {
+  const Surface expected = CardPixels();
+  const auto showsCard = [&] { return Mismatches(GrabWindow(), expected) == 0; };
+  display_->fullScreen = 1;
+  display_->Present();
+  ASSERT_TRUE(IsFullScreen());
+  const Uint32 first = SDL_GetWindowID(display_->window);
+
+  // F10: the window closes; the next frame opens a 640 by 400 window that
+  // shows the same picture, drawn with a texture of the new context.
+  Keys({"key", "F10"});
+  EXPECT_TRUE(PresentUntil([&] { return display_->fullScreen == 0; }));
+  display_->Present();
+  ASSERT_NE(display_->window, nullptr);
+  EXPECT_NE(SDL_GetWindowID(display_->window), first);
+  EXPECT_FALSE(IsFullScreen());
+  int width = 0, height = 0;
+  SDL_GetWindowSize(display_->window, &width, &height);
+  EXPECT_EQ(width, 640);
+  EXPECT_EQ(height, 400);
+  EXPECT_TRUE(PresentUntil(showsCard)) << Mismatches(GrabWindow(), expected) << " pixels differ";
+
+  // Alt pressed and released alone: back to full screen, same picture.
+  Keys({"key", "alt"});
+  EXPECT_TRUE(PresentUntil([&] { return IsFullScreen(); }));
+  EXPECT_TRUE(PresentUntil(showsCard)) << Mismatches(GrabWindow(), expected) << " pixels differ";
+}
+
+TEST_F(WindowTest, ResizeToHeightZeroKeepsAOnePixelViewport) {
+  display_->Present();
+  display_->Resize(300, 0);
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 300);
+  EXPECT_EQ(viewport[3], 1);
+  EXPECT_EQ(display_->currentHeight, 1);
+}
+
+// The console program itself, from outside: its window shows the card.
+TEST(ConsoleProgram, ShowsTheCanvasAndEndsOnClose) {
+  Xvfb xvfb(640, 400);
+  setenv("LSAN_OPTIONS", "suppressions=" KALT_LSAN_SUPPRESSIONS, 1);
+  const pid_t program = gldisplay_test::Spawn({KALT_CONSOLE_CARD});
+  Display* x = XOpenDisplay(xvfb.display().c_str());
+  ASSERT_NE(x, nullptr);
+  const Surface expected = CardPixels();
+  bool shown = false;
+  for (int tries = 0; tries < 200 && !shown; ++tries) {
+    shown = Mismatches(Grab(x, DefaultRootWindow(x), 640, 400), expected) == 0;
+    if (!shown) usleep(50000);
+  }
+  EXPECT_TRUE(shown);
+
+  // Closing its window (found by its title) ends it.
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
+  for (unsigned i = 0; i < count; ++i) {
+    char* name = nullptr;
+    if (XFetchName(x, children[i], &name) && name && std::string(name) == "RarodIdazer")
+      RequestClose(x, children[i]);
+    if (name) XFree(name);
+  }
+  if (children) XFree(children);
+  XCloseDisplay(x);
+  const int status = gldisplay_test::Finish(program, 20);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+TEST(ConsoleProgram, WithoutADisplayEndsWithOneMessage) {
+  const std::string log = testing::TempDir() + "console_card_stderr.txt";
+  const std::string display = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  unsetenv("SDL_VIDEODRIVER");
+  setenv("XDG_RUNTIME_DIR", testing::TempDir().c_str(), 1);  // a session's, without a compositor
+  const int status = gldisplay_test::Finish(gldisplay_test::Spawn({KALT_CONSOLE_CARD}, log), 20);
+  if (!display.empty()) setenv("DISPLAY", display.c_str(), 1);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  std::ifstream in(log);
+  std::stringstream read;
+  read << in.rdbuf();
+  const std::string text = read.str();
+  EXPECT_EQ(text.rfind("ERROR: Can't open a window: no display found.", 0), 0u) << text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+}
+
+}  // namespace

@@ -1,0 +1,53 @@
+// PNG stills: a frame drawn as gldemo's window shows it, 8 by 8 pixels a
+// cell with the font atlas and the 16-colour palette (640 by 400 for an 80
+// by 50 frame).
+#include <png.h>
+
+#include "frame.h"
+#include "gldisplay/cells.h"
+
+namespace framegrab {
+
+namespace {
+
+bool WritePng(const Frame& frame, const std::string& path, std::string& error) {
+  // 1. The font atlas of the run tree.
+  gldisplay::FontImage font;
+  if (!gldisplay::LoadFontTga(KALT_FONT_TGA, font) || !gldisplay::FontHasGlyphs(font)) {
+    error = "cannot read the font atlas " KALT_FONT_TGA " (build the asset_font target)";
+    return false;
+  }
+
+  // 2. The cells, rasterised.
+  gldisplay::Surface cells(frame.width, frame.height);
+  if (frame.ch.size() < cells.words.size() || frame.attr.size() < cells.words.size()) {
+    error = "the frame has fewer cells than its size";
+    return false;
+  }
+  for (std::size_t i = 0; i < cells.words.size(); ++i)
+    cells.words[i] = frame.ch[i] | static_cast<std::uint32_t>(frame.attr[i]) << 16;
+  gldisplay::Surface pixels(cells.width * gldisplay::kGlyphSize, cells.height * gldisplay::kGlyphSize);
+  gldisplay::RenderCells(cells, pixels, gldisplay::kPalette, font);
+
+  // 3. The pixels as 8-bit RGB.
+  std::vector<std::uint8_t> rgb;
+  rgb.reserve(pixels.words.size() * 3);
+  for (const std::uint32_t word : pixels.words)
+    rgb.insert(rgb.end(), {static_cast<std::uint8_t>(word), static_cast<std::uint8_t>(word >> 8),
+                           static_cast<std::uint8_t>(word >> 16)});
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(pixels.width);
+  image.height = static_cast<png_uint_32>(pixels.height);
+  image.format = PNG_FORMAT_RGB;
+  const bool written = png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
+  if (!written) error = "cannot write " + path + ": " + image.message;
+  png_image_free(&image);
+  return written;
+}
+
+[[maybe_unused]] const bool kRegistered = (RegisterWriter(".png", WritePng), true);
+
+}  // namespace
+
+}  // namespace framegrab
