@@ -14,9 +14,12 @@
 
 namespace framegrab {
 
+Frame RenderEffect(const Options& options);
+
 // The commands, one per kind of frame.
 const Command kCommands[] = {
     {"help", "", nullptr},
+    {"effect", "NAME --time T [parameters] [--gradients FILE]", RenderEffect},
 };
 
 }  // namespace framegrab

@@ -1,0 +1,86 @@
+// framegrab effect: the tool draws exactly what the effect draws, with the
+// demo's gradient file, and refuses bad requests.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "effects_test_support.h"
+#include "gldemo/effects.h"
+
+namespace {
+
+// Runs framegrab with the arguments; returns its exit code.
+int Framegrab(const std::string& arguments) {
+  const std::string command = std::string(KALT_TOOLS_DIR) + "/framegrab " + arguments + " 2>/dev/null";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The .txt form of a canvas: tokens of character and attribute byte.
+std::string Txt(const cella::Canvas& canvas) {
+  std::string text;
+  char token[8];
+  for (int row = 0; row < canvas.height; ++row)
+    for (int column = 0; column < canvas.width; ++column) {
+      const cella::Pixel& p = effects_test::At(canvas, column, row);
+      std::snprintf(token, sizeof token, "%02X%02X", p.ch, (p.fg & 15) | ((p.bg & 15) << 4));
+      text += token;
+      text += column == canvas.width - 1 ? "\n" : " ";
+    }
+  return text;
+}
+
+class FramegrabEffect : public ::testing::Test {
+ protected:
+  void TearDown() override { std::remove(out_.c_str()); }
+  const std::string out_ = ::testing::TempDir() + "framegrab-effect.txt";
+};
+
+TEST_F(FramegrabEffect, DrawsTheEffectWithTheDemosGradients) {
+  const auto pack = effects_test::DemoPack();
+  ASSERT_TRUE(pack);
+  ASSERT_EQ(Framegrab("effect CavitySlab --time 20.5 --gradient 27 --surface-gain 8 --out " + out_), 0);
+  cella::Canvas expected(80, 50);
+  gldemo::CavitySlab(&expected, pack.get(), 20.5f, 27, 8.0f, 0.0f);
+  EXPECT_EQ(ReadFile(out_), Txt(expected));
+
+  // Left out, the parameters take the values of one of the effect's rows.
+  ASSERT_EQ(Framegrab("effect TwinGlow --time 3 --out " + out_), 0);
+  gldemo::TwinGlow(&expected, pack.get(), 3.0f, 32, 0.02f, 0.02f);
+  EXPECT_EQ(ReadFile(out_), Txt(expected));
+
+  ASSERT_EQ(Framegrab("effect SphereGrid --time 46 --gradients ../Data20/gradient.bin --out " + out_), 0);
+  gldemo::SphereGrid(&expected, &pack->gradients[2], 46.0f);
+  EXPECT_EQ(ReadFile(out_), Txt(expected));
+}
+
+TEST_F(FramegrabEffect, EveryEffectRenders) {
+  for (const char* name :
+       {"SphereGrid", "TwinGlow", "FoldedBlocks", "SphereCluster", "BarLattice", "TricylinderLattice", "CavitySlab"})
+    EXPECT_EQ(Framegrab(std::string("effect ") + name + " --time 1.5 --out " + out_), 0) << name;
+}
+
+TEST_F(FramegrabEffect, RefusesBadRequests) {
+  EXPECT_EQ(Framegrab("effect Plasma --time 1 --out " + out_), 1);
+  EXPECT_EQ(Framegrab("effect TwinGlow --out " + out_), 1);                            // no time
+  EXPECT_EQ(Framegrab("effect TwinGlow --time 1 --focal 3 --out " + out_), 1);         // not its parameter
+  EXPECT_EQ(Framegrab("effect BarLattice --time 1 --gradient 99 --out " + out_), 1);   // not in the pack
+  EXPECT_EQ(Framegrab("effect BarLattice --time x --out " + out_), 1);
+  EXPECT_EQ(Framegrab("effect FoldedBlocks --time 1 --focal 99999999999 --out " + out_), 1);  // not an int
+  EXPECT_EQ(Framegrab("effect TwinGlow --time 1e300 --out " + out_), 1);                      // not a float
+  EXPECT_EQ(Framegrab("effect TwinGlow --time 1 --gradients /nonexistent --out " + out_), 1);
+}
+
+}  // namespace
