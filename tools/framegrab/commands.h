@@ -14,4 +14,8 @@ struct Command {
   Frame (*render)(const Options& options);
 };
 
+// The commands' render functions, one file each.
+Frame RenderCondemo(const Options& options);  // condemo.cpp
+Frame RenderEffect(const Options& options);   // effect.cpp
+
 }  // namespace framegrab

@@ -14,11 +14,10 @@
 
 namespace framegrab {
 
-Frame RenderEffect(const Options& options);
-
 // The commands, one per kind of frame.
 const Command kCommands[] = {
-    {"help", "", nullptr},
+    {"condemo", "--order N --time SECONDS [--flash A,B,C] [--beats N] [--max-travel X] [--frame N] [--threads N]",
+     RenderCondemo},
     {"effect", "NAME --time T [parameters] [--gradients FILE]", RenderEffect},
 };
 
@@ -29,13 +28,13 @@ int main(int argc, char** argv) {
   const auto usage = [] {
     std::cerr << "usage: framegrab COMMAND [options] --out FILE\n";
     for (const Command& command : kCommands)
-      if (command.render) std::cerr << "  framegrab " << command.name << " " << command.usage << " --out FILE\n";
+      std::cerr << "  framegrab " << command.name << " " << command.usage << " --out FILE\n";
     return 2;
   };
   if (argc < 2) return usage();
   const std::string name = argv[1];
   for (const Command& command : kCommands) {
-    if (name != command.name || !command.render) continue;
+    if (name != command.name) continue;
     try {
       const Options options(argc, argv, 2);
       const std::string out = options.text("out");

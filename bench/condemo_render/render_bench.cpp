@@ -1,0 +1,67 @@
+// Frames per second of the console demo's renderer: one representative
+// frame of each scene and the heaviest moments found, rendered whole with 1
+// and 2 worker threads. The "fps" counter is frames per wall-clock second.
+#include <benchmark/benchmark.h>
+
+#include "condemo/director.h"
+#include "condemo/render.h"
+
+namespace {
+
+struct Moment {
+  const char* name;
+  int order;   // the song's order position, which picks the scene
+  double time;  // seconds since the show began
+  float flashA, flashB, flashC;
+  int beats;
+};
+
+constexpr Moment kMoments[] = {
+    {"scene0_tunnel_fade", 20, 150.0, 0.0f, 0.0f, 0.0f, 0},
+    {"scene1_lattice", 2, 30.0, 0.5f, 0.3f, 0.0f, 3},
+    {"scene2_tubes", 5, 50.0, 0.0f, 0.0f, 0.0f, 0},
+    {"scene3_blob", 14, 110.0, 0.5f, 0.4f, 0.0f, 1},
+    {"scene4_tunnel", 18, 135.0, 0.0f, 0.0f, 0.0f, 0},
+    {"scene5_blobs", 8, 60.0, 0.0f, 0.3f, 0.0f, 2},
+    {"scene6_spiky", 10, 75.0, 0.8f, 0.2f, 0.0f, 0},
+    {"scene7_octahedron", 12, 90.0, 0.3f, 0.5f, 1.0f, 0},
+    {"scene8_spiky_sphere", 16, 125.0, 0.2f, 0.1f, 0.0f, 0},
+    // The heaviest frames of a scan of every scene from 0 to 240 seconds.
+    {"scene1_lattice_heaviest", 2, 220.5, 0.0f, 0.0f, 0.0f, 0},
+    {"scene2_tubes_heaviest", 5, 13.3, 0.0f, 0.0f, 0.0f, 0},
+    {"scene3_blob_heaviest", 14, 114.8, 0.0f, 0.0f, 0.0f, 0},
+    {"scene6_spiky_heaviest", 10, 170.8, 0.0f, 0.0f, 0.0f, 0},
+    {"scene7_octahedron_heaviest", 12, 52.5, 0.0f, 0.0f, 0.0f, 0},
+    {"scene8_spiky_sphere_heaviest", 16, 228.2, 0.0f, 0.0f, 0.0f, 0},
+};
+
+void RenderMoment(benchmark::State& state, const Moment& moment) {
+  condemo::FrameState frame;
+  frame.sceneTime = moment.time;
+  frame.flashA = moment.flashA;
+  frame.flashB = moment.flashB;
+  frame.flashC = moment.flashC;
+  frame.beatCount = moment.beats;
+  frame.scene = condemo::StillScene(moment.order, moment.time, moment.flashA, moment.flashB);
+  const int threads = static_cast<int>(state.range(0));
+  condemo::CellGrid grid;
+  for (auto _ : state) {
+    condemo::RenderFrame(frame, threads, grid);
+    benchmark::DoNotOptimize(grid);
+    ++frame.frameNumber;
+  }
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+const bool kRegistered = [] {
+  for (const Moment& moment : kMoments)
+    benchmark::RegisterBenchmark(moment.name, RenderMoment, moment)
+        ->Arg(1)
+        ->Arg(2)
+        ->ArgName("threads")
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+  return true;
+}();
+
+}  // namespace

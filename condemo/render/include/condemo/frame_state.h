@@ -1,0 +1,62 @@
+// condemo/frame_state.h - the console grid and the read-only state of one
+// frame that every cell computation is handed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "kalt/vec3.h"
+
+namespace condemo {
+
+using kalt::Vec3;
+
+inline constexpr int kColumns = 80;
+inline constexpr int kRows = 50;
+inline constexpr int kCellCount = kColumns * kRows;
+
+// One console cell: the code page 437 character in the low byte of the
+// character slot (high byte 0), then the attribute word (low nibble
+// foreground, high nibble background; bit 3 of each nibble is intensity).
+struct Cell {
+  std::uint16_t ch;
+  std::uint16_t attr;
+};
+
+// 50 rows of 80 cells, row-major: cell index = row * 80 + column.
+struct CellGrid {
+  std::array<Cell, kCellCount> cells{};
+
+  Cell& At(int column, int row) { return cells[row * kColumns + column]; }
+  const Cell& At(int column, int row) const { return cells[row * kColumns + column]; }
+};
+
+// What the scene director sets for a frame: which field is drawn, the camera,
+// and the march settings.
+struct SceneParams {
+  int sceneId = 0;  // 0..8: the distance field and its colour rules
+  float camAngleX = 0.0f, camAngleY = 0.0f, camAngleZ = 0.0f;  // radians
+  Vec3 camPos{0.0f, 0.0f, 0.0f};
+  float maxTravel = 0.0f;      // march distance limit and fog scale
+  float stepScale = 0.3f;      // fraction of each distance estimate a step advances
+  float hitEpsilon = 0.0003f;  // a distance below this is a hit
+  int maxBounce = 0;           // 0: first hit only; 1: one bent ray after it
+};
+
+// Everything a cell computation reads: the scene parameters, the clock and
+// the music-driven values as they were when the frame began. Handed to the
+// renderer by const reference; nothing in it changes while a frame renders.
+struct FrameState {
+  SceneParams scene;
+  double sceneTime = 0.0;  // seconds since the show began
+  float flashA = 0.0f, flashB = 0.0f, flashC = 0.0f;
+  std::int32_t beatCount = 0;
+  // Counts frames; seeds the per-cell noise so that a frame is reproducible.
+  std::uint32_t frameNumber = 0;
+};
+
+// The number of march steps a cell may take, bounces included, is this
+// constant plus one.
+inline constexpr int kLastMarchStep = 333;
+
+}  // namespace condemo

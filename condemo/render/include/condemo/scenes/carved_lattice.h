@@ -1,0 +1,28 @@
+// Scene 1, carved sphere lattice: spheres on a 100-unit lattice whose radius
+// swells with flashB and shrinks with flashA, with spheres of radius 10 on a
+// 20-unit lattice cut out of them.
+#pragma once
+
+#include "condemo/frame_state.h"
+#include "condemo/toolbox.h"
+
+namespace condemo {
+
+struct CarvedLattice {
+  float bigRadius;  // 40 + 9 flashB - 9 flashA
+
+  static CarvedLattice Prepare(const FrameState& frame) {
+    return {40.0f + 9.0f * frame.flashB - 9.0f * frame.flashA};
+  }
+
+  template <class V>
+  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+    const V a{Repeat(p.x, 20.0f), Repeat(p.y, 20.0f), Repeat(p.z, 20.0f)};
+    const V b{Repeat(p.x, 100.0f), Repeat(p.y, 100.0f), Repeat(p.z, 100.0f)};
+    const auto big = Length(b) - bigRadius;
+    const auto holes = Length(a) - 10.0f;
+    return Max(big, -holes);
+  }
+};
+
+}  // namespace condemo

@@ -1,0 +1,41 @@
+// Scene 5, eight smoothly merged blobs circling the origin: spheres of
+// radius 1.5 while beatCount is odd, tori of radii 2 and 0.5 while it is
+// even, so that every beat switches all of them.
+#pragma once
+
+#include <array>
+
+#include "condemo/frame_state.h"
+#include "condemo/toolbox.h"
+
+namespace condemo {
+
+struct MergedBlobs {
+  std::array<Vec3, 8> offsets;  // where each blob is this frame (added to p)
+  bool spheres;
+
+  static MergedBlobs Prepare(const FrameState& frame) {
+    const float t = static_cast<float>(frame.sceneTime);
+    const float b = frame.flashB;
+    MergedBlobs field{};
+    for (int i = 0; i < 8; ++i) {
+      const float fi = static_cast<float>(i);
+      field.offsets[i] = {3.0f * FastSin(fi + 2.7f * t - b), 3.0f * FastCos(2.3f * fi + 2.4f * t - b),
+                          1.5f * FastSin(1.7f * fi + 1.5f * t - b)};
+    }
+    field.spheres = (frame.beatCount & 1) != 0;
+    return field;
+  }
+
+  template <class V>
+  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+    LaneOf<V> d = LaneOf<V>{} + 999.0f;
+    for (const Vec3& offset : offsets) {
+      const V q = p + offset;
+      d = Smin(d, spheres ? Sphere(q, 1.5f) : Torus(q, 2.0f, 0.5f), 1.5f);
+    }
+    return d;
+  }
+};
+
+}  // namespace condemo

@@ -1,0 +1,25 @@
+// Scene 7, twisted octahedron that grows by up to 1 when flashC fires.
+#pragma once
+
+#include "condemo/frame_state.h"
+#include "condemo/scenes/twist.h"
+#include "condemo/toolbox.h"
+
+namespace condemo {
+
+struct TwistedOctahedron {
+  float phase1, phase2;  // t, 0.7t
+  float size;            // 4 + flashC
+
+  static TwistedOctahedron Prepare(const FrameState& frame) {
+    const float t = static_cast<float>(frame.sceneTime);
+    return {t, 0.7f * t, 4.0f + frame.flashC};
+  }
+
+  template <class V>
+  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+    return OctahedronBound(Twist(p, phase1, phase2), size);
+  }
+};
+
+}  // namespace condemo

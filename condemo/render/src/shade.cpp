@@ -1,0 +1,169 @@
+#include "condemo/shade.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "condemo/rand15.h"
+#include "kalt/fmath.h"
+
+namespace condemo {
+
+namespace {
+
+// Foreground colours: five groups (yellow, green, cyan, blue, magenta) of
+// three levels (dark, bright, white).
+constexpr std::uint16_t kForeground[15] = {6, 14, 15, 2, 10, 15, 3, 11, 15, 1, 9, 15, 5, 13, 15};
+// Background colours added by a hit after a bounce: the same five groups,
+// dark and bright.
+constexpr std::uint16_t kReflection[10] = {0x60, 0xE0, 0x20, 0xA0, 0x30, 0xB0, 0x10, 0x90, 0x50, 0xD0};
+// Light, medium and dark shade, full block.
+constexpr std::uint16_t kShadeChars[4] = {176, 177, 178, 219};
+constexpr std::uint16_t kPatternDot = 8, kPatternSquare = 254;
+
+// The residue of value modulo m in 0..m-1, also for negative values.
+int Residue(long long value, int m) {
+  const long long r = value % m;
+  return static_cast<int>(r < 0 ? r + m : r);
+}
+
+// trunc(x) lowered to top; 0 where x is not finite (the fog ratio of a
+// frame whose maxTravel is 0).
+int Level(float x, int top) { return std::isfinite(x) ? std::min(kalt::TruncInt(x), top) : 0; }
+
+// The colour group of a hit before the scene's colour rule reduces it.
+long long MaterialOf(const ShadePlan& plan, const Hit& hit) {
+  const long long beat = plan.beatCount;
+  switch (plan.scene.sceneId) {
+    case 1: {  // the 100-unit block that was hit
+      const auto block = [](float w) { return static_cast<long long>(kalt::TruncInt(std::fabs(w) / 100.0f)); };
+      return block(hit.point.x) + block(hit.point.y) + block(hit.point.z);
+    }
+    case 3:
+      return Residue(hit.fieldTag + beat, 5);
+    case 5:
+    case 7:
+      return beat + 1;
+    case 6:
+      return beat + 4;
+    case 8:
+      return hit.fieldTag;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+ShadePlan PrepareShade(const FrameState& frame) {
+  const SceneParams& scene = frame.scene;
+  ShadePlan plan{};
+  plan.scene = scene;
+  plan.t = static_cast<float>(frame.sceneTime);
+  plan.beatCount = frame.beatCount;
+  plan.frameNumber = frame.frameNumber;
+  plan.turnX = RotationOf(scene.camAngleX);
+  plan.turnY = RotationOf(scene.camAngleY);
+  plan.turnZ = RotationOf(scene.camAngleZ);
+  plan.light = CameraTurn(plan, {-0.5f, -0.7f, -1.0f});
+  plan.ringX = scene.camPos.x * 10.0f;
+  plan.ringY = scene.camPos.y * 10.0f;
+  plan.ringShift = 55.0f * plan.t;
+  // The pattern shows in one of the five dark colours 1..5, stepping with
+  // the beat, in the scenes of the spheres and blobs; elsewhere it is black.
+  const long long beat = frame.beatCount;
+  switch (scene.sceneId) {
+    case 3:
+      plan.patternAttr = static_cast<std::uint16_t>(Residue(beat + 1, 5) + 1);
+      break;
+    case 5:
+      plan.patternAttr = static_cast<std::uint16_t>(Residue(beat + 4, 5) + 1);
+      break;
+    case 6:
+    case 7:
+    case 8:
+      plan.patternAttr = static_cast<std::uint16_t>(Residue(beat + 2, 5) + 1);
+      break;
+    default:
+      plan.patternAttr = 0;
+  }
+  return plan;
+}
+
+Vec3 CameraTurn(const ShadePlan& plan, Vec3 v) {
+  Pair<float> r = Rot(v.y, v.z, plan.turnX);
+  v.y = r.u, v.z = r.v;
+  r = Rot(v.x, v.z, plan.turnY);
+  v.x = r.u, v.z = r.v;
+  r = Rot(v.x, v.y, plan.turnZ);
+  v.x = r.u, v.y = r.v;
+  return v;
+}
+
+Vec3 CellDirection(const ShadePlan& plan, int column, int row) {
+  return CameraTurn(plan, {static_cast<float>(column - 40) / 40.0f, static_cast<float>(row - 25) / 25.0f, 1.0f});
+}
+
+Cell BackgroundCell(const ShadePlan& plan, int column, int row) {
+  // Rings around the point below the camera, moving outward at 55 units a
+  // second in bands 5 units wide, their edges frayed by the noise.
+  const float px = plan.ringX + 0.5f * static_cast<float>(column - 40);
+  const float py = plan.ringY + 0.5f * static_cast<float>(row - 25);
+  const float r = kalt::Sqrt(px * px + py * py);
+  Rand15 noise{CellSeed(plan.frameNumber, row * kColumns + column)};
+  const float n = static_cast<float>(noise.Next());
+  const int k = kalt::TruncInt(std::fabs(r - plan.ringShift + 0.00015f * n)) % 10;
+  return {k > 4 ? kPatternSquare : kPatternDot, plan.patternAttr};
+}
+
+MarchState StartMarch(const ShadePlan& plan, int column, int row) {
+  MarchState m{};
+  m.cell = BackgroundCell(plan, column, row);
+  m.p = plan.scene.camPos;
+  m.dir = CellDirection(plan, column, row);
+  m.travel = -1.0f;
+  return m;
+}
+
+Vec3 ShadeHit(const ShadePlan& plan, const Hit& hit, int bounce, Cell& cell) {
+  const SceneParams& scene = plan.scene;
+  // 1. The normal, left as it is when the samples are all 0.
+  const float length = kalt::Length(hit.samples);
+  const Vec3 normal = length == 0.0f ? hit.samples : hit.samples / length;
+  // 2. Diffuse light, and the glint along the bent direction.
+  const Vec3 d = hit.direction;
+  const float diffuse = std::min(std::fabs(kalt::Dot(normal, plan.light)), 1.0f);
+  const float x = 2.0f * kalt::Dot(normal, d);
+  const Vec3 bent{normal.x * (d.x - x), normal.y * (d.y - x), normal.z * (d.z - x)};
+  const float glint = std::max(kalt::Dot(bent, plan.light), 0.0f);
+  // 3. The material and the fog.
+  const long long tag = MaterialOf(plan, hit);
+  const float fog = hit.travel / scene.maxTravel;
+  if (bounce == 0) {
+    // 4. First hit: shade character and foreground colour.
+    const int shade = std::clamp(Level(3.5f * diffuse * (1.0f - fog), 3), 0, 3);
+    int level;
+    long long colour;
+    switch (scene.sceneId) {
+      case 0:
+      case 4:  // coloured by the slab of z
+        level = glint < 0.2f ? 2 : Level(3.0f * diffuse * (1.0f - fog), 1);
+        colour = level + 3LL * kalt::TruncInt(hit.point.z);
+        break;
+      case 2:  // coloured by four-unit stretches of the tubes
+        level = glint > 1.5f ? 2 : Level(3.0f * diffuse * (1.0f - fog), 1);
+        colour = level + 3LL * kalt::TruncInt(0.25f * hit.point.z);
+        break;
+      default:  // coloured by the material
+        level = Level(3.0f * diffuse * (1.0f - 0.7f * fog), 2);
+        colour = level + 3 * tag;
+    }
+    cell = {kShadeChars[shade], kForeground[Residue(colour, 15)]};
+  } else {
+    // 5. A hit after a bounce adds a background colour.
+    const int level = Level(2.0f * diffuse * (1.0f - 0.7f * fog), 1);
+    cell.attr = static_cast<std::uint16_t>(cell.attr + kReflection[Residue(level + 2 * tag, 10)]);
+  }
+  return bent;
+}
+
+}  // namespace condemo

@@ -1,0 +1,138 @@
+// Whole frames: the band split over worker threads, and golden frames.
+#include <gtest/gtest.h>
+
+#include "condemo/director.h"
+#include "condemo/render.h"
+#include "condemo/shade.h"
+#include "frame_hash.h"
+
+namespace condemo {
+namespace {
+
+// A still as framegrab renders it.
+struct Moment {
+  int order;
+  double time;
+  float flashA, flashB, flashC;
+  int beats;
+  std::uint32_t frame;
+  float maxTravel;  // below 0: the still's own
+};
+
+FrameState FrameAt(const Moment& m) {
+  FrameState frame;
+  frame.sceneTime = m.time;
+  frame.flashA = m.flashA, frame.flashB = m.flashB, frame.flashC = m.flashC;
+  frame.beatCount = m.beats;
+  frame.frameNumber = m.frame;
+  frame.scene = StillScene(m.order, m.time, m.flashA, m.flashB);
+  if (m.maxTravel >= 0.0f) frame.scene.maxTravel = m.maxTravel;
+  return frame;
+}
+
+CellGrid Render(const FrameState& frame, int workers) {
+  CellGrid grid;
+  for (Cell& cell : grid.cells) cell = {0xFFFF, 0xFFFF};
+  RenderFrame(frame, workers, grid);
+  return grid;
+}
+
+bool SameGrid(const CellGrid& a, const CellGrid& b) {
+  for (int i = 0; i < kCellCount; ++i)
+    if (a.cells[i].ch != b.cells[i].ch || a.cells[i].attr != b.cells[i].attr) return false;
+  return true;
+}
+
+TEST(Bands, SplitTheColumnsAsTheWorkerCountSays) {
+  EXPECT_EQ(BandOf(0, 1).first, 0);
+  EXPECT_EQ(BandOf(0, 1).end, 80);
+  const int three[][2] = {{0, 26}, {26, 52}, {52, 80}};
+  for (int h = 0; h < 3; ++h) {
+    EXPECT_EQ(BandOf(h, 3).first, three[h][0]);
+    EXPECT_EQ(BandOf(h, 3).end, three[h][1]);
+  }
+  for (int h = 0; h < 80; ++h) {
+    EXPECT_EQ(BandOf(h, 80).first, h);
+    EXPECT_EQ(BandOf(h, 80).end, h + 1);
+  }
+  for (int h = 0; h < 80; ++h) EXPECT_EQ(BandOf(h, 81).first, BandOf(h, 81).end);
+  EXPECT_EQ(BandOf(80, 81).first, 0);
+  EXPECT_EQ(BandOf(80, 81).end, 80);
+  // Every worker count covers every column exactly once, in order.
+  for (int n = 1; n <= 100; ++n) {
+    int covered = 0;
+    for (int h = 0; h < n; ++h) {
+      const Band band = BandOf(h, n);
+      if (band.first < band.end) {
+        ASSERT_EQ(band.first, covered) << n;
+        covered = band.end;
+      }
+    }
+    EXPECT_EQ(covered, 80) << n;
+  }
+  EXPECT_EQ(BandOf(0, 0).end, 0);
+  EXPECT_EQ(BandOf(3, 3).end, 0);
+}
+
+TEST(Bands, RenderBandWritesOnlyItsColumns) {
+  const FrameState frame = FrameAt({14, 110.0, 0.5f, 0.4f, 0.0f, 1, 3, -1.0f});
+  CellGrid grid;
+  for (Cell& cell : grid.cells) cell = {0xFFFF, 0xFFFF};
+  RenderBand(frame, 30, 37, grid);
+  for (int row = 0; row < kRows; ++row)
+    for (int column = 0; column < kColumns; ++column)
+      EXPECT_EQ(grid.At(column, row).ch == 0xFFFF, column < 30 || column >= 37) << column << " " << row;
+  RenderBand(frame, 75, 200, grid);  // clamped to column 80
+  EXPECT_NE(grid.At(79, 49).ch, 0xFFFF);
+}
+
+// Cells come out the same whatever the worker count, and the band renderer,
+// which marches several cells side by side, agrees with the single cell.
+TEST(Bands, EveryWorkerCountGivesTheSameFrame) {
+  const Moment moments[] = {
+      {14, 110.0, 0.5f, 0.4f, 0.0f, 1, 3, -1.0f},
+      {8, 60.0, 0.0f, 0.3f, 0.0f, 2, 4, -1.0f},
+      {18, 135.0, 0.0f, 0.0f, 0.0f, 0, 5, -1.0f},
+  };
+  for (const Moment& m : moments) {
+    const FrameState frame = FrameAt(m);
+    const CellGrid one = Render(frame, 1);
+    for (const int workers : {2, 3, 80, 81}) EXPECT_TRUE(SameGrid(one, Render(frame, workers))) << workers;
+    for (int row = 0; row < kRows; row += 7)
+      for (int column = 0; column < kColumns; column += 3) {
+        const Cell cell = ShadeCell(frame, column, row);
+        ASSERT_EQ(cell.ch, one.At(column, row).ch);
+        ASSERT_EQ(cell.attr, one.At(column, row).attr);
+      }
+  }
+}
+
+// Golden frames: any change to a picture changes its hash. To accept an
+// intended change, look at the frames (framegrab condemo ... --out x.ans)
+// and update the hashes.
+TEST(GoldenFrames, Hashes) {
+  struct Golden {
+    const char* what;
+    Moment moment;
+    const char* hash;
+  };
+  const Golden goldens[] = {
+      {"scene 1, fading in", {1, 2.0, 0.0f, 0.0f, 0.0f, 0, 1, -1.0f}, "7b7e61688e3f6b1f"},
+      {"scene 1, lattice", {2, 30.0, 0.5f, 0.3f, 0.0f, 3, 2, -1.0f}, "51a7bf38e2999e1a"},
+      {"scene 1, first frame", {1, 0.0, 0.0f, 0.0f, 0.0f, 0, 0, -1.0f}, "c42f7d9be5ce7753"},
+      {"scene 2, tubes", {5, 50.0, 0.0f, 0.0f, 0.0f, 0, 3, -1.0f}, "f76f710b34b7a4e3"},
+      {"scene 5, blobs (tori)", {8, 60.0, 0.0f, 0.3f, 0.0f, 2, 4, -1.0f}, "cac826cc95f130ec"},
+      {"scene 5, blobs (spheres)", {9, 61.0, 0.0f, 0.0f, 0.0f, 3, 5, -1.0f}, "8c805be243dd14b4"},
+      {"scene 6, spiky ball", {10, 75.0, 0.8f, 0.2f, 0.0f, 0, 6, -1.0f}, "5560e0e719039e8e"},
+      {"scene 7, octahedron", {12, 90.0, 0.3f, 0.5f, 1.0f, 0, 7, -1.0f}, "93f3d7b752f32743"},
+      {"scene 3, folded blob", {14, 110.0, 0.5f, 0.4f, 0.0f, 1, 8, -1.0f}, "8227891ab1542c20"},
+      {"scene 8, spiky ball in a sphere", {16, 87.0, 0.2f, 0.1f, 0.0f, 0, 9, -1.0f}, "dc72870e5cd3f941"},
+      {"scene 4, tunnel", {18, 135.0, 0.0f, 0.0f, 0.0f, 0, 10, -1.0f}, "84e00daf7c7f19cd"},
+      {"scene 0, fading out", {20, 150.0, 0.0f, 0.0f, 0.0f, 0, 11, 12.5f}, "33bd75c460c7e661"},
+      {"scene 3, maxTravel 0", {14, 12.0, 0.0f, 0.0f, 0.0f, 0, 12, 0.0f}, "dd53c0dcf90a16d3"},
+  };
+  for (const Golden& golden : goldens) EXPECT_EQ(GridHash(Render(FrameAt(golden.moment), 2)), golden.hash) << golden.what;
+}
+
+}  // namespace
+}  // namespace condemo
