@@ -45,7 +45,9 @@ std::string Txt(const cella::Canvas& canvas) {
 class FramegrabEffect : public ::testing::Test {
  protected:
   void TearDown() override { std::remove(out_.c_str()); }
-  const std::string out_ = ::testing::TempDir() + "framegrab-effect.txt";
+  // One file per test: ctest runs the tests as parallel processes.
+  const std::string out_ = ::testing::TempDir() + "framegrab-effect-" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
 };
 
 TEST_F(FramegrabEffect, DrawsTheEffectWithTheDemosGradients) {

@@ -40,7 +40,8 @@ struct Note {
   bool operator==(const Note&) const = default;
 };
 
-// A pattern: `rows` rows of `channels` cells each, row-major.
+// A pattern: `rows` rows of `channels` cells each, row-major. at() takes a
+// row 0..rows-1 and a channel 0..channels-1 and does not check them.
 struct Pattern {
   int rows = 64;
   int channels = 0;
