@@ -34,6 +34,7 @@ class PtyChild {
     size.ws_row = static_cast<unsigned short>(rows);
     if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0) throw std::runtime_error("openpty");
     fcntl(master_, F_SETFD, FD_CLOEXEC);
+    tcgetattr(slave_, &initialModes_);
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e)
       if (std::strncmp(*e, "COLORTERM=", 10) != 0) env.emplace_back(*e);
@@ -70,6 +71,8 @@ class PtyChild {
   pid_t pid() const { return pid_; }
   // The terminal's side that the program uses, for reading its modes.
   int slave() const { return slave_; }
+  // The terminal's modes before the program started.
+  const termios& initialModes() const { return initialModes_; }
   const std::string& output() const { return output_; }
 
   void Type(const std::string& bytes) {
@@ -133,6 +136,7 @@ class PtyChild {
 
  private:
   int master_ = -1, slave_ = -1;
+  termios initialModes_{};
   pid_t pid_ = -1;
   bool exited_ = false;
   int status_ = 0;

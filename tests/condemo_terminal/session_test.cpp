@@ -27,10 +27,12 @@ struct Modes {
   bool operator==(const Modes&) const = default;
 };
 
+Modes ToModes(const termios& t) { return {t.c_iflag, t.c_oflag, t.c_lflag, t.c_cc[VMIN], t.c_cc[VTIME]}; }
+
 Modes ReadModes(int fd) {
   termios t{};
   tcgetattr(fd, &t);
-  return {t.c_iflag, t.c_oflag, t.c_lflag, t.c_cc[VMIN], t.c_cc[VTIME]};
+  return ToModes(t);
 }
 
 // Starts termcheck and waits for its first frame; the terminal's modes
@@ -40,7 +42,7 @@ void Start(std::unique_ptr<PtyChild>& child, Modes& before, const std::string& m
   std::vector<std::string> argv = {TERMCHECK};
   if (!mode.empty()) argv.push_back(mode);
   child = std::make_unique<PtyChild>(argv, columns, rows);
-  before = ReadModes(child->slave());
+  before = ToModes(child->initialModes());
   ASSERT_TRUE(child->ReadUntil(kFrameEnd)) << "no frame; output: " << testing::PrintToString(child->output());
 }
 
