@@ -1,7 +1,8 @@
 // framegrab condemo: one frame of the console demo, rendered headless.
 //
 //   framegrab condemo --order N --time SECONDS [--flash A,B,C] [--beats N]
-//                     [--max-travel X] [--frame N] [--threads N] --out FILE
+//                     [--max-travel X] [--frame N] [--threads N]
+//                     [--jitter JX,JY] --out FILE
 //
 // The scene follows from the song's order position and the time as in the
 // show; the flash values (default 0,0,0) and the beat count (default 0)
@@ -12,7 +13,9 @@
 // (condemo::StillScene); --max-travel picks any moment of either fade.
 // --frame seeds the per-cell noise (default 0); --threads splits the columns
 // over that many threads (default: the machine's), which never changes the
-// picture.
+// picture. At order positions 1 to 3 the logos are stamped over the frame,
+// at their anchors moved by the flash values and by the beat jitter
+// --jitter JX,JY (0..37 and 0..19; default 0,0, as before the first beat).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -24,6 +27,7 @@
 
 #include "commands.h"
 #include "condemo/director.h"
+#include "condemo/logos.h"
 #include "condemo/render.h"
 
 namespace framegrab {
@@ -50,7 +54,7 @@ long IntegerIn(const Options& options, const std::string& name, long fallback, l
 Frame RenderCondemo(const Options& options) {
   // 1. The options.
   const auto unknown =
-      options.unknown({"order", "time", "flash", "beats", "max-travel", "frame", "threads", "out"});
+      options.unknown({"order", "time", "flash", "beats", "max-travel", "frame", "threads", "jitter", "out"});
   if (!unknown.empty()) throw std::runtime_error("unknown option " + unknown.front());
   if (!options.positional().empty()) throw std::runtime_error("unexpected \"" + options.positional().front() + "\"");
   if (!options.has("order") || !options.has("time")) throw std::runtime_error("--order N and --time SECONDS are required");
@@ -73,6 +77,15 @@ Frame RenderCondemo(const Options& options) {
   frame.frameNumber = static_cast<std::uint32_t>(IntegerIn(options, "frame", 0, 0, 0xFFFFFFFFL));
   const long machineThreads = std::max(1u, std::thread::hardware_concurrency());
   const int threads = static_cast<int>(IntegerIn(options, "threads", machineThreads, 1, kMostThreads));
+  condemo::LogoJitter jitter{.jx = 0, .jy = 0, .lastBeat = frame.beatCount};
+  if (options.has("jitter")) {
+    const std::vector<double> values = options.numbers("jitter");
+    if (values.size() != 2 || !(values[0] >= 0 && values[0] <= 37 && values[0] == std::floor(values[0])) ||
+        !(values[1] >= 0 && values[1] <= 19 && values[1] == std::floor(values[1])))
+      throw std::runtime_error("--jitter needs two whole numbers JX,JY, 0..37 and 0..19");
+    jitter.jx = static_cast<int>(values[0]);
+    jitter.jy = static_cast<int>(values[1]);
+  }
 
   // 2. The scene director, with what the frames before this one left.
   frame.scene = condemo::StillScene(order, time, frame.flashA, frame.flashB);
@@ -82,9 +95,12 @@ Frame RenderCondemo(const Options& options) {
     frame.scene.maxTravel = static_cast<float>(maxTravel);
   }
 
-  // 3. The cells. Overlays drawn over the finished grid come after this step.
+  // 3. The cells, and the logos over them (the jitter is given, so no beat
+  //    re-rolls it and the generator is not drawn from).
   condemo::CellGrid grid;
   condemo::RenderFrame(frame, threads, grid);
+  condemo::Rand15 unused;
+  condemo::DrawLogos(grid, jitter, unused, order, frame.beatCount, frame.flashA, frame.flashB);
 
   // 4. The still.
   Frame still = MakeFrame(condemo::kColumns, condemo::kRows);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <map>
 
+#include "kalt/ansi.h"
 #include "kalt/cp437.h"
 
 namespace framegrab {
@@ -34,15 +35,11 @@ std::string FormatTxt(const Frame& frame) {
 
 namespace {
 
-// PC colour bits (blue 1, green 2, red 4) in ANSI order (red 1, green 2, blue 4).
-int AnsiHue(int colour) { return (colour & 1) << 2 | (colour & 2) | (colour & 4) >> 2; }
-
 void AppendSgr(std::string& out, std::uint8_t attr) {
-  const int fg = attr & 15, bg = attr >> 4;
   out += "\x1b[";
-  out += std::to_string((fg & 8 ? 90 : 30) + AnsiHue(fg));
+  kalt::AppendSgrColour(out, attr & 15, false, false);
   out += ';';
-  out += std::to_string((bg & 8 ? 100 : 40) + AnsiHue(bg));
+  kalt::AppendSgrColour(out, attr >> 4, true, false);
   out += 'm';
 }
 

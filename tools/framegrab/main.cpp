@@ -16,7 +16,9 @@ namespace framegrab {
 
 // The commands, one per kind of frame.
 const Command kCommands[] = {
-    {"condemo", "--order N --time SECONDS [--flash A,B,C] [--beats N] [--max-travel X] [--frame N] [--threads N]",
+    {"condemo",
+     "--order N --time SECONDS [--flash A,B,C] [--beats N] [--max-travel X] [--frame N] [--threads N] "
+     "[--jitter JX,JY]",
      RenderCondemo},
     {"effect", "NAME --time T [parameters] [--gradients FILE]", RenderEffect},
     {"gldemo", "--beat T [--gradients FILE] (the whole frame, on a fresh canvas)", RenderGldemo},

@@ -1,8 +1,8 @@
-// gldemo_measure: how many frames a second ComposeScene draws in each row of
+// measure-gldemo: how many frames a second ComposeScene draws in each row of
 // gldemo's timeline, with one worker thread and with two. Headless: nothing
 // is shown, only composed.
 //
-//   gldemo_measure [--seconds S] [--gradients FILE]
+//   measure-gldemo [--seconds S] [--gradients FILE]
 //
 // Each row is drawn for S seconds (default 1) per thread count at beats
 // spread evenly over the row (the last row up to the loop's end at 176).
@@ -39,7 +39,7 @@ double FramesPerSecond(const cella::GradientPack& pack, float first, float end, 
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: gldemo_measure [--seconds S] [--gradients FILE]\n");
+  std::fprintf(stderr, "usage: measure-gldemo [--seconds S] [--gradients FILE]\n");
   return 2;
 }
 
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   }
   const std::unique_ptr<cella::GradientPack> pack(cella::LoadGradientPack(gradients.c_str()));
   if (!pack || pack->count < gldemo::kTimelineGradients) {
-    std::fprintf(stderr, "gldemo_measure: cannot use the gradient pack %s (missing, or fewer than %d gradients)\n",
+    std::fprintf(stderr, "measure-gldemo: cannot use the gradient pack %s (missing, or fewer than %d gradients)\n",
                  gradients.c_str(), gldemo::kTimelineGradients);
     return 1;
   }

@@ -1,0 +1,99 @@
+#include "condemo/show.h"
+
+#include <atomic>
+#include <bit>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "condemo/director.h"
+#include "condemo/logos.h"
+#include "condemo/render.h"
+#include "music/song.h"
+
+namespace condemo {
+
+namespace {
+
+constexpr const char* kTitle = "Vorl+Zeb - Kalt #20";
+constexpr int kEndOrder = 21;
+// The millisecond clock's unit in seconds: 0.001 as a float, widened.
+constexpr double kSecondsPerTick = static_cast<double>(0.001f);
+
+term::GridView TerminalCells(const CellGrid& grid, std::array<term::Cell, kCellCount>& buffer) {
+  buffer = std::bit_cast<std::array<term::Cell, kCellCount>>(grid.cells);
+  return term::GridView(buffer);
+}
+
+}  // namespace
+
+int HardwareWorkerCount() {
+  const unsigned count = std::thread::hardware_concurrency();
+  return count == 0 ? 1 : static_cast<int>(count);
+}
+
+ShowResult PlayShow(const ShowOptions& options) {
+  ShowResult result;
+  // Start-up: the console, the clock, the song.
+  std::optional<term::Terminal> terminal;
+  try {
+    terminal.emplace(kTitle, options.encoding);
+  } catch (const term::TerminalError& e) {
+    std::fprintf(stderr, "condemo: %s\n", e.what());
+    result.exitStatus = 1;
+    return result;
+  }
+  const std::uint64_t start = term::Milliseconds();
+  if (!StartSong()) {
+    // Its message shows once the terminal is restored.
+    terminal.reset();
+    result.exitStatus = 1;
+    return result;
+  }
+  PlayMusic();
+
+  // The frame loop.
+  CellGrid grid{};
+  std::array<term::Cell, kCellCount> shown;
+  FrameState frame;
+  LogoJitter jitter;
+  Rand15 logoRandom;
+  double previousTime = 0.0, frameDelta = 0.0;
+  const auto load = [](const auto& value) { return value.load(std::memory_order_relaxed); };
+  for (;;) {
+    // 1. The time and the song's position, held for the whole frame.
+    const double sceneTime = static_cast<double>(term::Milliseconds() - start) * kSecondsPerTick;
+    const int order = MusicOrder();
+    // 2. The scene of this position, then every cell.
+    frame.flashA = load(flashA);
+    frame.flashB = load(flashB);
+    frame.scene = DirectScene(order, sceneTime, frame.flashA, frame.flashB, frameDelta, frame.scene.maxTravel);
+    frame.sceneTime = sceneTime;
+    frame.flashC = load(flashC);
+    frame.beatCount = load(beatCount);
+    RenderFrame(frame, options.workerCount, grid);
+    ++frame.frameNumber;
+    // 3. The logos over it, and the whole grid to the terminal.
+    DrawLogos(grid, jitter, logoRandom, order, load(beatCount), load(flashA), load(flashB));
+    terminal->Present(TerminalCells(grid, shown));
+    // 4. The flashes fade by the frame's time step.
+    frameDelta = sceneTime - previousTime;
+    DecayFlashes(frameDelta);
+    previousTime = sceneTime;
+    result.seconds = sceneTime;
+    // 5. The end of the song, or a key or signal.
+    const term::EndRequest end = terminal->PollEnd();
+    if (order >= kEndOrder || end.end) {
+      result.endSignal = end.signal;
+      break;
+    }
+  }
+
+  // Shut-down: the music, then the terminal.
+  StopMusic();
+  result.stats = terminal->stats();
+  return result;
+}
+
+}  // namespace condemo

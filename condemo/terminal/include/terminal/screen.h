@@ -1,0 +1,87 @@
+// terminal/screen.h - turning the 80 x 50 cell grid into the bytes that
+// update a terminal: UTF-8 characters, SGR colours and cursor moves for the
+// cells whose look changed since the last frame.
+//
+// Pure functions on plain records: no terminal is touched here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace term {
+
+inline constexpr int kGridColumns = 80;
+inline constexpr int kGridRows = 50;
+inline constexpr int kGridCells = kGridColumns * kGridRows;
+
+// One console cell: a 16-bit character slot (the code page 437 code in the
+// low byte) followed by a 16-bit attribute word (low nibble ink, high
+// nibble paper; in each nibble blue 1, green 2, red 4, intensity 8).
+// Only the low byte of each word counts.
+struct Cell {
+  std::uint16_t ch = 0;
+  std::uint16_t attr = 0;
+};
+
+// A whole frame, row-major (cell index = row * 80 + column).
+using GridView = std::span<const Cell, kGridCells>;
+
+struct ScreenSize {
+  int columns = kGridColumns;
+  int rows = kGridRows;
+};
+
+struct EncodeOptions {
+  // Colours as the PC palette in 24-bit SGR instead of the 16 ANSI colours.
+  bool trueColour = false;
+  // Emit every visible cell every frame instead of only the changed ones
+  // (for measuring what the change tracking saves).
+  bool everyCell = false;
+};
+
+// What the terminal shows, as the encoder left it. Start with a default
+// record (valid = false), which makes the first frame a full redraw.
+struct ScreenState {
+  ScreenSize size;
+  // false: the terminal's content is unknown; the next frame clears the
+  // screen and draws every visible cell. Set it to false after a resize or
+  // after a write that did not complete.
+  bool valid = false;
+  // The look of every grid cell on the terminal (see CellLook).
+  std::array<std::uint16_t, kGridCells> shown{};
+  // The terminal's current ink and paper (PC colour index), -1 when unknown
+  // or the terminal's default.
+  int ink = -1;
+  int paper = -1;
+};
+
+// The look of a cell, one 16-bit value: code page 437 code in bits 0-7,
+// ink in 8-11, paper in 12-15. Cells that look the same on a terminal get
+// the same value: a blank glyph (codes 0, 32, 255) or ink equal to paper
+// becomes code 32 with ink = paper; a full block (219) gets paper = ink.
+std::uint16_t CellLook(Cell cell);
+
+// Where the 80 x 50 picture sits on a terminal of the given size: terminal
+// column = grid column + columnOffset (likewise rows). The picture is
+// centred; on a smaller terminal the offsets are negative and the centre
+// part that fits is shown.
+struct Placement {
+  int columnOffset;
+  int rowOffset;
+};
+Placement PlacePicture(ScreenSize size);
+
+// Appends to `out` the bytes that bring the terminal from `state` to
+// `grid` and updates `state` to match. The bytes of a frame are wrapped in
+// a synchronized update (CSI ?2026h ... CSI ?2026l); a frame with no
+// visible change appends nothing. An invalid state first resets the
+// colours and clears the screen (margins around the picture keep the
+// terminal's default colours). Only cells inside the terminal are written
+// (a size of 0 shows nothing); after a character lands in the terminal's
+// last column the cursor is placed explicitly, so the output never wraps or
+// scrolls, whether or not the terminal honours the disabled auto-wrap.
+void EncodeFrame(GridView grid, const EncodeOptions& options, ScreenState& state, std::string& out);
+
+}  // namespace term

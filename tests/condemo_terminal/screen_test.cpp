@@ -1,0 +1,222 @@
+// The frame encoder: what reaches the terminal for a grid, measured with a
+// terminal model and by the exact bytes where the bytes matter.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "screen_model.h"
+#include "terminal/screen.h"
+
+namespace {
+
+using term::Cell;
+using term::EncodeFrame;
+using term::EncodeOptions;
+using term::ScreenSize;
+using term::ScreenState;
+
+std::vector<Cell> PatternGrid() {
+  std::vector<Cell> grid(term::kGridCells);
+  for (int i = 0; i < term::kGridCells; ++i) {
+    const int row = i / 80, column = i % 80;
+    grid[i] = {static_cast<std::uint16_t>(row * 7 + column * 3), static_cast<std::uint16_t>((row * 5 + column) & 0xFF)};
+  }
+  return grid;
+}
+
+term::GridView View(const std::vector<Cell>& grid) { return term::GridView(grid.data(), term::kGridCells); }
+
+std::string Encode(const std::vector<Cell>& grid, ScreenState& state, EncodeOptions options = {}) {
+  std::string out;
+  EncodeFrame(View(grid), options, state, out);
+  return out;
+}
+
+int Count(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(CellLook, CellsThatLookAlikeCompareEqual) {
+  // Blank glyphs and ink equal to paper show only the paper.
+  EXPECT_EQ(term::CellLook({0, 0x1E}), term::CellLook({32, 0x17}));
+  EXPECT_EQ(term::CellLook({255, 0x1E}), term::CellLook({32, 0x11}));
+  EXPECT_EQ(term::CellLook({254, 0x44}), term::CellLook({32, 0x40}));
+  // A full block shows only the ink.
+  EXPECT_EQ(term::CellLook({219, 0x0C}), term::CellLook({219, 0x7C}));
+  // Anything else keeps glyph, ink and paper; the high bytes do not count.
+  EXPECT_NE(term::CellLook({176, 0x1E}), term::CellLook({176, 0x2E}));
+  EXPECT_NE(term::CellLook({176, 0x1E}), term::CellLook({177, 0x1E}));
+  EXPECT_EQ(term::CellLook({0x01B0, 0xFF1E}), term::CellLook({0xB0, 0x1E}));
+}
+
+TEST(EncodeFrame, FirstFrameClearsAndDrawsEverything) {
+  const auto grid = PatternGrid();
+  ScreenState state;
+  const std::string out = Encode(grid, state);
+  EXPECT_EQ(out.rfind("\x1b[?2026h\x1b[0m\x1b[2J", 0), 0u);
+  EXPECT_EQ(out.substr(out.size() - 8), "\x1b[?2026l");
+  term_test::ScreenModel model(80, 50);
+  model.Feed(out);
+  EXPECT_FALSE(model.syncOpen());
+  term_test::ExpectShows(model, state.size, View(grid));
+  EXPECT_TRUE(state.valid);
+}
+
+TEST(EncodeFrame, SendsOnlyTheChangedCells) {
+  auto grid = PatternGrid();
+  ScreenState state;
+  term_test::ScreenModel model(80, 50);
+  model.Feed(Encode(grid, state));
+
+  EXPECT_EQ(Encode(grid, state), "") << "an unchanged frame writes nothing";
+
+  grid[10 * 80 + 20] = {'A', 0x1F};
+  grid[10 * 80 + 21] = {'B', 0x1F};
+  grid[10 * 80 + 30] = {'C', 0x1F};
+  grid[49 * 80 + 79] = {'D', 0x1F};
+  grid[1 * 80 + 0] = {32, 0x00};  // a blank on black
+  const std::string out = Encode(grid, state);
+  // Row 11, column 21 absolutely; B follows without a move; C after a
+  // forward move of 8; D absolutely.
+  EXPECT_NE(out.find("\x1b[11;21H"), std::string::npos);
+  EXPECT_NE(out.find("AB\x1b[8CC"), std::string::npos);
+  EXPECT_NE(out.find("\x1b[50;80HD"), std::string::npos);
+  EXPECT_EQ(Count(out, "\x1b[2J"), 0);
+  model.Feed(out);
+  term_test::ExpectShows(model, state.size, View(grid));
+
+  // A change that does not show (ink under a blank) sends nothing.
+  grid[10 * 80 + 20] = {'A', 0x1F};
+  grid[1 * 80 + 0] = {32, 0x0A};
+  EXPECT_EQ(Encode(grid, state), "");
+}
+
+TEST(EncodeFrame, EveryCellModeResendsAllCellsWithoutClearing) {
+  const auto grid = PatternGrid();
+  ScreenState state;
+  Encode(grid, state);
+  const std::string again = Encode(grid, state, {.everyCell = true});
+  EXPECT_EQ(Count(again, "\x1b[2J"), 0);
+  term_test::ScreenModel model(80, 50);
+  model.Feed(again);
+  term_test::ExpectShows(model, state.size, View(grid));
+}
+
+TEST(EncodeFrame, MapsTheConsoleColourBitsToAnsi) {
+  std::vector<Cell> grid(term::kGridCells, Cell{'x', 0x00});
+  // Ink bright red (4 + 8), paper blue (1): ANSI bright red 91, blue 44.
+  grid[0] = {'x', 0x1C};
+  // Ink cyan (blue + green = 3): ANSI 36; paper yellow-brown (red + green = 6): ANSI 43.
+  grid[1] = {'x', 0x63};
+  // Ink bright white, paper bright black (8): 97 and 100.
+  grid[2] = {'x', 0x8F};
+  ScreenState state;
+  const std::string out = Encode(grid, state);
+  EXPECT_NE(out.find("\x1b[1;1H\x1b[91;44mx"), std::string::npos);
+  EXPECT_NE(out.find("x\x1b[36;43mx"), std::string::npos);
+  EXPECT_NE(out.find("x\x1b[97;100mx"), std::string::npos);
+  // Then ink 0 on paper 0: only blanks, so only the paper changes.
+  EXPECT_NE(out.find("x\x1b[40m "), std::string::npos);
+}
+
+TEST(EncodeFrame, TrueColourUsesThePalette) {
+  std::vector<Cell> grid(term::kGridCells, Cell{32, 0x00});
+  grid[0] = {'x', 0x1C};
+  grid[1] = {'x', 0x17};
+  ScreenState state;
+  const std::string out = Encode(grid, state, {.trueColour = true});
+  EXPECT_NE(out.find("\x1b[38;2;255;0;0;48;2;0;0;128mx\x1b[38;2;204;204;204mx"), std::string::npos);
+  term_test::ScreenModel model(80, 50);
+  model.Feed(out);
+  term_test::ExpectShows(model, state.size, View(grid));
+}
+
+TEST(EncodeFrame, SendsOnlyTheColourThatTheGlyphShows) {
+  std::vector<Cell> grid(term::kGridCells, Cell{219, 0x0C});  // full blocks: ink only
+  ScreenState state;
+  const std::string out = Encode(grid, state);
+  EXPECT_EQ(Count(out, "m"), 2) << "a reset and one colour";
+  EXPECT_NE(out.find("\x1b[91m"), std::string::npos);
+}
+
+TEST(EncodeFrame, CentresThePictureOnALargerTerminal) {
+  const auto grid = PatternGrid();
+  ScreenState state;
+  state.size = {101, 61};
+  const std::string out = Encode(grid, state);
+  EXPECT_NE(out.find("\x1b[6;11H"), std::string::npos) << "top-left cell at row 5, column 10";
+  term_test::ScreenModel model(101, 61);
+  model.Feed(out);
+  term_test::ExpectShows(model, state.size, View(grid));
+  for (int column = 0; column < 101; ++column) EXPECT_EQ(model.at(0, column).ch, U' ');
+}
+
+TEST(EncodeFrame, ShowsTheCentreOfThePictureOnASmallerTerminal) {
+  for (const ScreenSize size : {ScreenSize{60, 20}, ScreenSize{79, 49}, ScreenSize{1, 1}, ScreenSize{80, 1}}) {
+    auto grid = PatternGrid();
+    ScreenState state;
+    state.size = size;
+    term_test::ScreenModel model(size.columns, size.rows);
+    model.Feed(Encode(grid, state));
+    // Change every cell, so that the terminal's last column and row are
+    // written again without a full redraw.
+    for (Cell& cell : grid) cell.ch = static_cast<std::uint16_t>(cell.ch + 1);
+    model.Feed(Encode(grid, state));
+    SCOPED_TRACE(testing::Message() << size.columns << "x" << size.rows);
+    term_test::ExpectShows(model, size, View(grid));
+  }
+  EXPECT_EQ(term::PlacePicture({60, 20}).columnOffset, -10);
+  EXPECT_EQ(term::PlacePicture({60, 20}).rowOffset, -15);
+}
+
+TEST(EncodeFrame, AnEmptyTerminalGetsOnlyTheClear) {
+  const auto grid = PatternGrid();
+  ScreenState state;
+  state.size = {0, 0};
+  EXPECT_EQ(Encode(grid, state), "\x1b[?2026h\x1b[0m\x1b[2J\x1b[?2026l");
+  EXPECT_EQ(Encode(grid, state), "");
+}
+
+TEST(EncodeFrame, RedrawsEverythingAfterAResize) {
+  const auto grid = PatternGrid();
+  ScreenState state;
+  Encode(grid, state);
+  state.size = {90, 52};
+  state.valid = false;
+  const std::string out = Encode(grid, state);
+  EXPECT_EQ(Count(out, "\x1b[2J"), 1);
+  term_test::ScreenModel model(90, 52);
+  model.Feed(out);
+  term_test::ExpectShows(model, state.size, View(grid));
+}
+
+TEST(EncodeFrame, RandomFrameSequencesKeepTheTerminalInStep) {
+  std::mt19937 random(20);
+  for (const ScreenSize size : {ScreenSize{80, 50}, ScreenSize{83, 50}, ScreenSize{57, 33}}) {
+    for (const bool trueColour : {false, true}) {
+      std::vector<Cell> grid(term::kGridCells);
+      ScreenState state;
+      state.size = size;
+      term_test::ScreenModel model(size.columns, size.rows);
+      for (int frame = 0; frame < 30 && !HasFatalFailure(); ++frame) {
+        // Change a random number of random cells, mostly to a few glyphs
+        // and colours, as the shaded scenes do.
+        const int changes = static_cast<int>(random() % 600);
+        for (int k = 0; k < changes; ++k) {
+          Cell& cell = grid[random() % term::kGridCells];
+          constexpr std::uint16_t kGlyphs[] = {0, 8, 32, 176, 177, 178, 219, 254, 'K', 127};
+          cell = {kGlyphs[random() % 10], static_cast<std::uint16_t>(random() % 256)};
+        }
+        model.Feed(Encode(grid, state, {.trueColour = trueColour}));
+        SCOPED_TRACE(testing::Message() << size.columns << "x" << size.rows << " frame " << frame);
+        term_test::ExpectShows(model, size, View(grid));
+      }
+    }
+  }
+}
+
+}  // namespace
