@@ -31,6 +31,18 @@ endif()
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)
 
+# Adds every subfolder of the current folder that has a CMakeLists.txt, in
+# name order: each module keeps its own part of a shared tree.
+macro(kalt_add_subfolders)
+  file(GLOB _kalt_children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _kalt_children)
+  foreach(_kalt_child IN LISTS _kalt_children)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_kalt_child}/CMakeLists.txt)
+      add_subdirectory(${_kalt_child})
+    endif()
+  endforeach()
+endmacro()
+
 # A program of the show: built into the program folder of the run tree.
 function(kalt_program name)
   add_executable(${name} ${ARGN})
@@ -53,6 +65,7 @@ function(kalt_gtest name)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     KALT_SOURCE_DIR="${PROJECT_SOURCE_DIR}" KALT_RUN_BIN="${KALT_RUN_BIN}"

@@ -13,24 +13,15 @@
 
 #include "condemo/director.h"
 #include "condemo/render.h"
+#include "kalt_test/tools.h"
 
 namespace condemo {
 namespace {
 
 namespace fs = std::filesystem;
+using kalt_test::ReadFile;
 
-int Framegrab(const std::string& arguments) {
-  const std::string command = std::string(KALT_TOOLS_DIR) + "/framegrab condemo " + arguments + " 2>/dev/null";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+int Framegrab(const std::string& arguments) { return kalt_test::Framegrab("condemo " + arguments); }
 
 class FramegrabCondemo : public ::testing::Test {
  protected:

@@ -11,35 +11,15 @@
 #include <string>
 
 #include "effects_test_support.h"
+#include "kalt_test/canvas_txt.h"
+#include "kalt_test/tools.h"
 #include "gldemo/timeline.h"
 
 namespace {
 
-int Framegrab(const std::string& arguments) {
-  const std::string command = std::string(KALT_TOOLS_DIR) + "/framegrab " + arguments + " 2>/dev/null";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The frame as framegrab's .txt tokens (character byte, attribute byte).
-std::string Txt(const cella::Canvas& canvas) {
-  std::string text;
-  char token[8];
-  for (int i = 0; i < canvas.width * canvas.height; ++i) {
-    const cella::Pixel& p = canvas.data[i];
-    std::snprintf(token, sizeof token, "%02X%02X", p.ch, (p.fg & 15) | ((p.bg & 15) << 4));
-    text += token;
-    text += i % canvas.width == canvas.width - 1 ? "\n" : " ";
-  }
-  return text;
-}
+using kalt_test::CanvasTxt;
+using kalt_test::Framegrab;
+using kalt_test::ReadFile;
 
 class FramegrabGldemo : public ::testing::Test {
  protected:
@@ -56,7 +36,7 @@ TEST_F(FramegrabGldemo, DrawsTheComposedFrame) {
     ASSERT_EQ(Framegrab(std::string("gldemo --beat ") + beat + " --out " + out_ + ".txt"), 0) << beat;
     cella::Canvas expected(80, 50);
     gldemo::ComposeScene(&expected, std::strtof(beat, nullptr), *pack);
-    EXPECT_EQ(ReadFile(out_ + ".txt"), Txt(expected)) << beat;
+    EXPECT_EQ(ReadFile(out_ + ".txt"), CanvasTxt(expected)) << beat;
   }
   EXPECT_EQ(Framegrab("gldemo --beat 30 --out " + out_ + ".ans"), 0);
   EXPECT_EQ(Framegrab("gldemo --beat 30 --gradients ../Data20/gradient.bin --out " + out_ + ".png"), 0);

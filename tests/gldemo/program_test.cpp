@@ -20,7 +20,9 @@
 
 #include "gldisplay/cells.h"
 #include "gldisplay/font_tga.h"
+#include "kalt_test/tools.h"
 #include "run_tree.h"
+#include "x_requests.h"
 #include "xvfb.h"
 
 // Leaks of the window system's libraries that are not ours: see the file.
@@ -33,13 +35,7 @@ using gldemo_test::SpawnIn;
 using gldisplay::Surface;
 using gldisplay_test::Finish;
 using gldisplay_test::Xvfb;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using kalt_test::ReadFile;
 
 bool ExitedWith(int status, int code) { return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == code; }
 
@@ -192,15 +188,7 @@ TEST_F(ProgramTest, CloseRequestEndsTheShowWithStatusZero) {
   ASSERT_NE(x, nullptr);
   const Window window = WaitForDemoWindow(x);
   ASSERT_NE(window, 0u) << ReadFile(errors_);
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x, window, False, NoEventMask, &event);
-  XSync(x, False);
+  gldisplay_test::RequestClose(x, window);
   const int status = Finish(demo, 30);
   EXPECT_TRUE(ExitedWith(status, 0)) << status << " " << ReadFile(errors_);
   XCloseDisplay(x);

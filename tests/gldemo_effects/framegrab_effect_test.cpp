@@ -10,37 +10,15 @@
 #include <string>
 
 #include "effects_test_support.h"
+#include "kalt_test/canvas_txt.h"
+#include "kalt_test/tools.h"
 #include "gldemo/effects.h"
 
 namespace {
 
-// Runs framegrab with the arguments; returns its exit code.
-int Framegrab(const std::string& arguments) {
-  const std::string command = std::string(KALT_TOOLS_DIR) + "/framegrab " + arguments + " 2>/dev/null";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The .txt form of a canvas: tokens of character and attribute byte.
-std::string Txt(const cella::Canvas& canvas) {
-  std::string text;
-  char token[8];
-  for (int row = 0; row < canvas.height; ++row)
-    for (int column = 0; column < canvas.width; ++column) {
-      const cella::Pixel& p = effects_test::At(canvas, column, row);
-      std::snprintf(token, sizeof token, "%02X%02X", p.ch, (p.fg & 15) | ((p.bg & 15) << 4));
-      text += token;
-      text += column == canvas.width - 1 ? "\n" : " ";
-    }
-  return text;
-}
+using kalt_test::CanvasTxt;
+using kalt_test::Framegrab;
+using kalt_test::ReadFile;
 
 class FramegrabEffect : public ::testing::Test {
  protected:
@@ -56,16 +34,16 @@ TEST_F(FramegrabEffect, DrawsTheEffectWithTheDemosGradients) {
   ASSERT_EQ(Framegrab("effect CavitySlab --time 20.5 --gradient 27 --surface-gain 8 --out " + out_), 0);
   cella::Canvas expected(80, 50);
   gldemo::CavitySlab(&expected, pack.get(), 20.5f, 27, 8.0f, 0.0f);
-  EXPECT_EQ(ReadFile(out_), Txt(expected));
+  EXPECT_EQ(ReadFile(out_), CanvasTxt(expected));
 
   // Left out, the parameters take the values of one of the effect's rows.
   ASSERT_EQ(Framegrab("effect TwinGlow --time 3 --out " + out_), 0);
   gldemo::TwinGlow(&expected, pack.get(), 3.0f, 32, 0.02f, 0.02f);
-  EXPECT_EQ(ReadFile(out_), Txt(expected));
+  EXPECT_EQ(ReadFile(out_), CanvasTxt(expected));
 
   ASSERT_EQ(Framegrab("effect SphereGrid --time 46 --gradients ../Data20/gradient.bin --out " + out_), 0);
   gldemo::SphereGrid(&expected, &pack->gradients[2], 46.0f);
-  EXPECT_EQ(ReadFile(out_), Txt(expected));
+  EXPECT_EQ(ReadFile(out_), CanvasTxt(expected));
 }
 
 TEST_F(FramegrabEffect, EveryEffectRenders) {

@@ -18,6 +18,7 @@
 
 #include "console_screen.h"
 #include "test_card.h"
+#include "x_requests.h"
 #include "xvfb.h"
 
 // Leaks of the window system's libraries that are not ours: see the file.
@@ -69,19 +70,6 @@ int Mismatches(const Surface& a, const Surface& b) {
   int count = 0;
   for (std::size_t i = 0; i < a.words.size(); ++i) count += a.words[i] != b.words[i];
   return count;
-}
-
-// Asks the window manager's way to close a window.
-void RequestClose(Display* x, Window window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x, window, False, NoEventMask, &event);
-  XSync(x, False);
 }
 
 // Types keys with xdotool (XTEST, to the focused window).
@@ -166,7 +154,7 @@ TEST_F(WindowTest, CloseRequestQueuesEscapeAndTheWindowStays) {
   SDL_Window* window = display_->window;
   ASSERT_NE(window, nullptr);
   const SDL_SysWMinfo info = WindowInfo();
-  RequestClose(info.info.x11.display, info.info.x11.window);
+  gldisplay_test::RequestClose(info.info.x11.display, info.info.x11.window);
   int key = 0;
   EXPECT_TRUE(PresentUntil([&] { return (key = display_->TakeKey()) != 0; }));
   EXPECT_EQ(key, 27);
@@ -246,7 +234,7 @@ TEST(ConsoleProgram, ShowsTheCanvasAndEndsOnClose) {
   for (unsigned i = 0; i < count; ++i) {
     char* name = nullptr;
     if (XFetchName(x, children[i], &name) && name && std::string(name) == "RarodIdazer")
-      RequestClose(x, children[i]);
+      gldisplay_test::RequestClose(x, children[i]);
     if (name) XFree(name);
   }
   if (children) XFree(children);
