@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "alert.h"
+#include "kalt/alert.h"
 #include "cella/cella.h"
 #include "gldemo/beat_clock.h"
 #include "gldemo/music.h"
@@ -29,11 +29,12 @@ bool EscapeTyped() {
 std::unique_ptr<cella::GradientPack> LoadGradients() {
   std::unique_ptr<cella::GradientPack> pack(cella::LoadGradientPack(kGradientPath));
   if (!pack) {
-    ShowAlert(kCaption, "Failed to load the gradients", std::string(kGradientPath) + ": missing or unreadable");
+    kalt::ShowAlert(kCaption, "Failed to load the gradients",
+                    (std::string(kGradientPath) + ": missing or unreadable").c_str());
   } else if (pack->count < kTimelineGradients) {
-    ShowAlert(kCaption, "Failed to load the gradients",
-              std::string(kGradientPath) + " holds " + std::to_string(pack->count) + " gradients, the show needs " +
-                  std::to_string(kTimelineGradients));
+    const std::string detail = std::string(kGradientPath) + " holds " + std::to_string(pack->count) +
+                               " gradients, the show needs " + std::to_string(kTimelineGradients);
+    kalt::ShowAlert(kCaption, "Failed to load the gradients", detail.c_str());
     pack.reset();
   }
   return pack;
@@ -49,7 +50,7 @@ int DemoMain(const FrameShown& frameShown) {
   std::string error;
   const std::unique_ptr<Music> music = Music::Start(kMusicPath, {}, &error);
   if (!music) {
-    ShowAlert(kCaption, "Failed to load music", error);
+    kalt::ShowAlert(kCaption, "Failed to load music", error.c_str());
     return 1;
   }
   const int latencyMs = music->LatencyMs();

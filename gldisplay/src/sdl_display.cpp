@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "gldisplay/display.h"
+#include "kalt/alert.h"
 
 namespace gldisplay {
 
@@ -23,25 +24,9 @@ MenuGesture menuGesture;
 // errors (once is needed in every new context).
 constexpr int kTextureSetups = 2;
 
-enum class Icon { Exclamation, Stop, Information };
-
-// A modal message box where a display exists, and always the text on stderr
-// (with the platform's reason when there is one).
-void ShowMessage(const char* caption, const char* text, Icon icon, SDL_Window* parent = nullptr,
-                 const char* reason = nullptr) {
-  if (reason && *reason)
-    std::fprintf(stderr, "%s: %s (%s)\n", caption, text, reason);
-  else
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-  const Uint32 flags = icon == Icon::Stop          ? SDL_MESSAGEBOX_ERROR
-                       : icon == Icon::Exclamation ? SDL_MESSAGEBOX_WARNING
-                                                   : SDL_MESSAGEBOX_INFORMATION;
-  SDL_ShowSimpleMessageBox(flags, caption, text, parent);
-}
-
 // Reports an Open failure with the platform's reason.
-bool OpenFailed(const char* text, Icon icon = Icon::Exclamation) {
-  ShowMessage("ERROR", text, icon, nullptr, SDL_GetError());
+bool OpenFailed(const char* text, kalt::AlertIcon icon = kalt::AlertIcon::Warning) {
+  kalt::ShowAlert("ERROR", text, SDL_GetError(), icon);
   return false;
 }
 
@@ -60,9 +45,9 @@ const FontImage& ScreenFont(SDL_Window* window) {
     if (std::FILE* file = std::fopen(kFontPath, "rb")) {
       std::fclose(file);
       if (!LoadFontTga(kFontPath, image) || !FontHasGlyphs(image))
-        ShowMessage("Error", "Error loading font file", Icon::Exclamation, window);
+        kalt::ShowAlert("Error", "Error loading font file", "", kalt::AlertIcon::Warning, window);
     } else {
-      ShowMessage("Error", "Can't find font file", Icon::Exclamation, window);
+      kalt::ShowAlert("Error", "Can't find font file", "", kalt::AlertIcon::Warning, window);
     }
     return image;
   }();
@@ -127,7 +112,7 @@ bool RarodIdazer::Open(const char* text, int width, int height, bool full) {
   // 2. Full screen covers the desktop at its own resolution.
   if (full) {
     SDL_DisplayMode desktop;
-    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) return OpenFailed("Program Will Now Close.", Icon::Stop);
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) return OpenFailed("Program Will Now Close.", kalt::AlertIcon::Error);
     width = desktop.w;
     height = desktop.h;
   }
@@ -192,7 +177,7 @@ void RarodIdazer::Shutdown() {
   //    goes on.
   if (glContext) {
     if (SDL_GL_MakeCurrent(window, nullptr) != 0)
-      ShowMessage("Shutdown Error", "Release of DC and RC failed.", Icon::Information, nullptr, SDL_GetError());
+      kalt::ShowAlert("Shutdown Error", "Release of DC and RC failed.", SDL_GetError(), kalt::AlertIcon::Information);
     SDL_GL_DeleteContext(glContext);
     glContext = nullptr;
   }

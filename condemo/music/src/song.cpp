@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "alert.h"
+#include "kalt/alert.h"
 #include "audio/output.h"
 
 namespace condemo {
@@ -53,7 +53,7 @@ bool StartSong() {
   song = music::Player::Open(kSongFile, music::PlayerOptions{}, &error);
   // 3. Without it there is no show to follow.
   if (!song) {
-    ShowAlert("Error! Brom suxx!", "Failed loading Protracker-Module", error);
+    kalt::ShowAlert("Error! Brom suxx!", "Failed loading Protracker-Module", error.c_str());
     return false;
   }
   // 4. The instruments that drive the pictures.
