@@ -293,7 +293,7 @@ class Parser {
       for (const Family& f : Families()) known += (known.empty() ? "" : ", ") + std::string(f.name);
       throw ScoreError(l.number, "unknown instrument family \"" + l.tokens[3] + "\" (known: " + known + ")");
     }
-    for (const ParamSpec& spec : def.family->params) def.params.values[std::string(spec.name)] = spec.fallback;
+    for (const ParamSpec& param : def.family->params) def.params.values[std::string(param.name)] = param.fallback;
     std::set<std::string, std::less<>> given;
     const auto assign = [&](const Line& line, std::size_t from) {
       for (std::size_t i = from; i < line.tokens.size(); ++i) Assign(def, line.tokens[i], line.number, given);
@@ -310,18 +310,18 @@ class Parser {
     const std::string key(token.substr(0, eq));
     const std::string_view value = token.substr(eq + 1);
     if (!given.insert(key).second) throw ScoreError(line, "parameter \"" + key + "\" is set twice");
-    for (const ParamSpec& spec : CommonParams())
-      if (spec.name == key) {
-        (key == "volume" ? def.volume : def.pan) = ToDouble(value, spec.min, spec.max, line, key);
+    for (const ParamSpec& param : CommonParams())
+      if (param.name == key) {
+        (key == "volume" ? def.volume : def.pan) = ToDouble(value, param.min, param.max, line, key);
         return;
       }
-    for (const ParamSpec& spec : def.family->params)
-      if (spec.name == key) {
-        def.params.values[key] = ToDouble(value, spec.min, spec.max, line, key);
+    for (const ParamSpec& param : def.family->params)
+      if (param.name == key) {
+        def.params.values[key] = ToDouble(value, param.min, param.max, line, key);
         return;
       }
     std::string known;
-    for (const ParamSpec& spec : def.family->params) known += std::string(spec.name) + " ";
+    for (const ParamSpec& param : def.family->params) known += std::string(param.name) + " ";
     throw ScoreError(line, "family \"" + std::string(def.family->name) + "\" has no parameter \"" + key +
                                "\" (it has: " + known + "volume pan)");
   }
