@@ -69,11 +69,11 @@ std::unique_ptr<audio::Output> OpenSink(const ManualClock& clock, int block) {
 
 TEST(SilentSink, PlaysExactlyAsFarAsItsClockHasMoved) {
   ManualClock clock;
+  TestSource source;  // outlives the output that plays it
   auto output = OpenSink(clock, 512);
   ASSERT_TRUE(output->Silent());
   EXPECT_EQ(output->DeviceName(), "silent");
   EXPECT_EQ(output->LatencyMs(), 12);  // one block of 512 frames
-  TestSource source;
   EXPECT_EQ(output->FramesPlayed(), 0u);
   ASSERT_TRUE(output->Play(source));
   EXPECT_FALSE(output->Play(source));
@@ -100,8 +100,8 @@ TEST(SilentSink, PlaysExactlyAsFarAsItsClockHasMoved) {
 
 TEST(SilentSink, ResumesWhereItWasAfterALongStall) {
   ManualClock clock;
+  TestSource source;  // outlives the output that plays it
   auto output = OpenSink(clock, 1024);
-  TestSource source;
   output->Play(source);
   clock.SetFrames(4410);
   // Six blocks are the first to reach one block beyond 4410.
@@ -119,8 +119,8 @@ TEST(SilentSink, ResumesWhereItWasAfterALongStall) {
 
 TEST(SilentSink, PlaysEachCueOnceItsFrameIsHeard) {
   ManualClock clock;
+  TestSource source({100, 5000, 5001, 30000, 30255});  // outlives the output
   auto output = OpenSink(clock, 256);
-  TestSource source({100, 5000, 5001, 30000, 30255});
   output->Play(source);
   // Time moves in steps of 1000 frames; after each step every cue up to the
   // new position is played, and none before its frame.
@@ -141,11 +141,11 @@ TEST(SilentSink, PlaysEachCueOnceItsFrameIsHeard) {
 
 TEST(Output, WithoutASoundDeviceIsTheSilentSink) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
+  TestSource source;
   auto output = audio::OpenOutput();
   EXPECT_TRUE(output->Silent());
   EXPECT_EQ(output->DeviceName(), "silent");
   // It plays in real time all the same.
-  TestSource source;
   output->Play(source);
   ASSERT_TRUE(WaitFor([&] { return output->FramesPlayed() > 0; }));
   output->Stop();
@@ -154,9 +154,9 @@ TEST(Output, WithoutASoundDeviceIsTheSilentSink) {
 
 TEST(Output, StopBeforePlayAndTwiceIsHarmless) {
   ManualClock clock;
+  TestSource source;
   auto output = OpenSink(clock, 64);
   output->Stop();
-  TestSource source;
   EXPECT_TRUE(output->Play(source));
   output->Stop();
   output->Stop();
