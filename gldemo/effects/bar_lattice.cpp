@@ -36,7 +36,7 @@ float BarLatticeDistance(kalt::Vec3 p) {
 
 void BarLattice(cella::Canvas* canvas, const cella::GradientPack* pack, float time, int gradient,
                 float surfaceGain, float glowGain) {
-  detail::TwinLightMarch(canvas, detail::PackGradient(pack, gradient), time, surfaceGain, glowGain,
+  detail::TwinLightMarch(canvas, PackGradient(pack, gradient), time, surfaceGain, glowGain,
                          BarScene{}, {4.0f * time, 0.0f, 0.0f});
 }
 

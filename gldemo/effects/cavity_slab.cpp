@@ -43,7 +43,7 @@ float CavitySlabDistance(kalt::Vec3 p) {
 
 void CavitySlab(cella::Canvas* canvas, const cella::GradientPack* pack, float time, int gradient,
                 float surfaceGain, float glowGain) {
-  detail::TwinLightMarch(canvas, detail::PackGradient(pack, gradient), time, surfaceGain, glowGain,
+  detail::TwinLightMarch(canvas, PackGradient(pack, gradient), time, surfaceGain, glowGain,
                          CavityScene{}, {4.0f * time, kalt::Sin(time), 0.0f});
 }
 

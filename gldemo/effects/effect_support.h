@@ -13,14 +13,6 @@ inline bool HoldsPicture(const cella::Canvas* canvas) {
   return canvas && canvas->data && canvas->width >= kPictureWidth && canvas->height >= kPictureHeight;
 }
 
-// Gradient `index` of the pack, or null when the pack does not hold it or it
-// has no cells to look up.
-inline const cella::Gradient* PackGradient(const cella::GradientPack* pack, int index) {
-  if (!pack || !pack->gradients || index < 0 || index >= pack->count) return nullptr;
-  const cella::Gradient& gradient = pack->gradients[index];
-  return gradient.count > 0 && gradient.pixels ? &gradient : nullptr;
-}
-
 // The odd cells of the checkerboard: exactly one of column and row odd.
 inline int Checker(int column, int row) { return (column ^ row) & 1; }
 

@@ -129,7 +129,7 @@ FoldedBlocksRay FoldedBlocksTrace(const FoldedBlocksView& view, const FoldedBloc
 
 void FoldedBlocks(cella::Canvas* canvas, const cella::GradientPack* pack, float time, int focal,
                   float shapeBlend) {
-  const cella::Gradient* const ramp = detail::PackGradient(pack, kGradient);
+  const cella::Gradient* const ramp = PackGradient(pack, kGradient);
   if (!detail::HoldsPicture(canvas) || !ramp) return;
   const FoldedBlocksView view = FoldedBlocksSetup(time, focal, shapeBlend);
   const int width = canvas->width;

@@ -125,7 +125,7 @@ float SphereClusterValue(const SphereClusterScene& scene, int column, int row) {
 
 void SphereCluster(cella::Canvas* canvas, const cella::GradientPack* pack, float time, float cameraShiftX,
                    float cameraShiftZ, float zoom) {
-  const cella::Gradient* const ramp = detail::PackGradient(pack, kGradient);
+  const cella::Gradient* const ramp = PackGradient(pack, kGradient);
   if (!canvas || !canvas->data || !ramp) return;
   const SphereClusterScene scene = SphereClusterSetup(time, cameraShiftX, cameraShiftZ, zoom);
   const int width = canvas->width;

@@ -176,7 +176,7 @@ SphereGridRay SphereGridTrace(const SphereGridView& view, int column, int row) {
 }
 
 void SphereGrid(cella::Canvas* canvas, const cella::Gradient* gradient, float time) {
-  if (!canvas || !canvas->data || !gradient || gradient->count <= 0 || !gradient->pixels) return;
+  if (!canvas || !canvas->data || !UsableGradient(gradient)) return;
   const SphereGridView view = SphereGridSetup(time);
   const int width = canvas->width;
   const int height = canvas->height;

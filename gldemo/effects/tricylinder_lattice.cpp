@@ -39,7 +39,7 @@ float TricylinderDistance(kalt::Vec3 p) {
 
 void TricylinderLattice(cella::Canvas* canvas, const cella::GradientPack* pack, float time, float surfaceGain,
                         float glowGain) {
-  detail::TwinLightMarch(canvas, detail::PackGradient(pack, kGradient), time, surfaceGain, glowGain,
+  detail::TwinLightMarch(canvas, PackGradient(pack, kGradient), time, surfaceGain, glowGain,
                          TricylinderScene{}, {4.0f * time, 0.0f, 0.0f});
 }
 

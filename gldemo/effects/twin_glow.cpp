@@ -76,7 +76,7 @@ float TwinGlowGather(const TwinGlowScene& scene, int column, int row) {
 
 void TwinGlow(cella::Canvas* canvas, const cella::GradientPack* pack, float time, int gradient,
               float glowGain, float checkerDither) {
-  const cella::Gradient* const ramp = detail::PackGradient(pack, gradient);
+  const cella::Gradient* const ramp = PackGradient(pack, gradient);
   if (!detail::HoldsPicture(canvas) || !ramp) return;
   const TwinGlowScene scene = TwinGlowSetup(time, glowGain);
   const int width = canvas->width;

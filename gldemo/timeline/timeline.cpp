@@ -94,10 +94,6 @@ void FlashThenNoise(const Frame& f, int threshold) {
   NoiseRows(f.screen, Seed(48.0 * f.td), threshold);
 }
 
-const cella::Gradient* PackGradient(const cella::GradientPack& pack, int index) {
-  return index >= 0 && index < pack.count ? &pack.gradients[index] : nullptr;
-}
-
 // --- The timeline ----------------------------------------------------------
 
 const Row kTimeline[] = {
@@ -128,7 +124,7 @@ const Row kTimeline[] = {
      }, 12, Strength::EveryBarDecay},
     // k 22-27: the sphere grid in the twin glow's colours; green on every bar.
     {22, 27, [](const Frame& f) {
-       SphereGrid(f.screen, PackGradient(f.pack, 2), 2.0f * f.t);
+       SphereGrid(f.screen, PackGradient(&f.pack, 2), 2.0f * f.t);
        TwinGlowLayer(f);
        BlitLayer(f, cella::ColorsOnly);
      }, 10, Strength::EveryBarDecay},

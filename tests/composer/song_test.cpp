@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "audio_files.h"
+#include "kalt_test/tools.h"
 #include "render.h"
 
 namespace {
@@ -174,13 +175,10 @@ TEST(Song, LevelsSectionBySection) {
 }
 
 TEST(Song, XmpPlaysIt) {
-  const std::string command = "xmp --norc --load-only -v " + std::filesystem::absolute("DiRURODU.XM").string() + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string report;
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, pipe)) report += buffer;
-  ASSERT_EQ(pclose(pipe), 0) << report;
+  int status = -1;
+  const std::string report = kalt_test::RunCommand(
+      "xmp --norc --load-only -v " + std::filesystem::absolute("DiRURODU.XM").string() + " 2>&1", &status);
+  ASSERT_EQ(status, 0) << report;
   EXPECT_NE(report.find("XM 1.04"), std::string::npos) << report;
   EXPECT_NE(report.find("Module name  : DiRURODU"), std::string::npos) << report;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "kalt_test/tools.h"
 #include "modules.h"
 
 namespace {
@@ -13,14 +14,7 @@ using modules::Hit;
 // Runs the tool with `arguments`; its standard output, and its exit status
 // in *status.
 std::string RunPlaysong(const std::string& arguments, int* status) {
-  const std::string command = std::string(KALT_TOOLS_DIR) + "/playsong " + arguments + " 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  char chunk[4096];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) out.append(chunk, got);
-  *status = pclose(pipe);
-  return out;
+  return kalt_test::RunCommand(std::string(KALT_TOOLS_DIR) + "/playsong " + arguments + " 2>/dev/null", status);
 }
 
 TEST(Playsong, ListsTheShowsInstrumentsAsTheyAreHeard) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "kalt_test/tools.h"
 #include "pty_child.h"
 #include "screen_model.h"
 
@@ -160,22 +161,8 @@ TEST(TerminalSession, FollowsAResizeWithAFullRedraw) {
 }
 
 TEST(TerminalSession, RefusesAnOutputThatIsNotATerminal) {
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out[1], 1);
-    dup2(out[1], 2);
-    execl(TERMCHECK, TERMCHECK, nullptr);
-    _exit(127);
-  }
-  close(out[1]);
-  std::string text;
-  char buffer[256];
-  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-  close(out[0]);
   int status = 0;
-  waitpid(pid, &status, 0);
+  const std::string text = kalt_test::RunCommand(std::string(TERMCHECK) + " 2>&1", &status);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
   EXPECT_EQ(text, "termcheck: standard output is not a terminal\n");
 }

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "kalt_test/tools.h"
+
 namespace {
 
 using namespace kalt::xm;
@@ -365,13 +367,9 @@ TEST(XmWriterXmp, XmpLoadsTheModule) {
   const std::vector<std::uint8_t> bytes = WriteXm(SmallSong());
   std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 static_cast<std::streamsize>(bytes.size()));
-  const std::string command = "xmp --norc --load-only -v '" + file.string() + "' 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string report;
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, pipe)) report += buffer;
-  const int status = pclose(pipe);
+  int status = -1;
+  const std::string report =
+      kalt_test::RunCommand("xmp --norc --load-only -v '" + file.string() + "' 2>&1", &status);
   std::filesystem::remove(file);
   ASSERT_EQ(status, 0) << report;
   EXPECT_NE(report.find("XM 1.04"), std::string::npos) << report;

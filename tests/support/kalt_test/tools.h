@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -17,6 +18,23 @@ inline std::string ReadFile(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+// Runs a shell command and returns what it wrote on standard output. Its
+// wait status (as pclose gives it; -1 when it could not run) goes to
+// *status.
+inline std::string RunCommand(const std::string& command, int* status = nullptr) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) {
+    if (status) *status = -1;
+    return out;
+  }
+  char chunk[4096];
+  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) out.append(chunk, got);
+  const int waitStatus = pclose(pipe);
+  if (status) *status = waitStatus;
+  return out;
 }
 
 // Runs framegrab with the given arguments (standard error dropped) and

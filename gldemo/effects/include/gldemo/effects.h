@@ -38,6 +38,18 @@ namespace gldemo {
 constexpr int kPictureWidth = 80;
 constexpr int kPictureHeight = 50;
 
+// `gradient` when it has cells to look up, else null.
+inline const cella::Gradient* UsableGradient(const cella::Gradient* gradient) {
+  return gradient && gradient->count > 0 && gradient->pixels ? gradient : nullptr;
+}
+
+// Gradient `index` of the pack, or null when the pack does not hold it or it
+// has no cells to look up.
+inline const cella::Gradient* PackGradient(const cella::GradientPack* pack, int index) {
+  if (!pack || !pack->gradients || index < 0 || index >= pack->count) return nullptr;
+  return UsableGradient(&pack->gradients[index]);
+}
+
 // ---------------------------------------------------------------------------
 // Effects
 
