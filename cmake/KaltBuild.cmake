@@ -28,21 +28,6 @@ if(KALT_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-set(THREADS_PREFER_PTHREAD_FLAG ON)
-find_package(Threads REQUIRED)
-
-# Adds every subfolder of the current folder that has a CMakeLists.txt, in
-# name order: each module keeps its own part of a shared tree.
-macro(kalt_add_subfolders)
-  file(GLOB _kalt_children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  list(SORT _kalt_children)
-  foreach(_kalt_child IN LISTS _kalt_children)
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_kalt_child}/CMakeLists.txt)
-      add_subdirectory(${_kalt_child})
-    endif()
-  endforeach()
-endmacro()
-
 # A program of the show: built into the program folder of the run tree.
 function(kalt_program name)
   add_executable(${name} ${ARGN})
@@ -81,7 +66,6 @@ endfunction()
 # A Google Benchmark executable, built into build/bench.
 function(kalt_bench name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
-  find_package(benchmark REQUIRED)
   add_executable(${name} ${B_SOURCES})
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

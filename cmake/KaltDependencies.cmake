@@ -1,0 +1,40 @@
+# Every library the build uses, found once here. The modules name only the
+# targets below; none of them looks a dependency up again.
+#
+#   Threads::Threads        threads (every build)
+#   PkgConfig::VORBISFILE   libvorbisfile: gldemo's soundtrack (also fuzzed)
+#   SDL2::SDL2              window, GL context, audio device, message boxes
+#   OpenGL::GL              the text screen's quad
+#   OpenMP::OpenMP_CXX      gldemo's effects
+#   PkgConfig::OPENMPT      libopenmpt: condemo's tracker player, the composer
+#   PkgConfig::VORBISENC    libvorbisenc with libvorbis and libogg: the composer
+#   PNG::PNG                framegrab's stills
+#   ZLIB::ZLIB              fontgen (the console font is gzipped)
+#   GTest::gtest, X11::X11  the tests (X11: window checks under Xvfb)
+#   benchmark::benchmark    the benchmarks
+
+set(THREADS_PREFER_PTHREAD_FLAG ON)
+find_package(Threads REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
+
+if(KALT_FUZZ)
+  return()  # the fuzzers need nothing more
+endif()
+
+find_package(SDL2 REQUIRED)
+find_package(OpenGL REQUIRED)
+find_package(OpenMP REQUIRED COMPONENTS CXX)
+pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
+pkg_check_modules(VORBISENC REQUIRED IMPORTED_TARGET vorbisenc vorbis ogg)
+find_package(PNG REQUIRED)
+find_package(ZLIB REQUIRED)
+
+if(KALT_TESTS)
+  find_package(GTest REQUIRED)
+  find_package(X11 REQUIRED)
+  include(GoogleTest)
+endif()
+if(KALT_BENCH)
+  find_package(benchmark REQUIRED)
+endif()
