@@ -1,8 +1,10 @@
 // Gradients and gradient packs: shading ramps of cells cut from text art.
+#include <cstddef>
 #include <memory>
 #include <new>
 
 #include "cella/cella.h"
+#include "failure.h"
 
 namespace cella {
 
@@ -32,11 +34,11 @@ int GradientLength(const Pixel* row, int width) {
   return n;
 }
 
-}  // namespace
-
-GradientPack* LoadGradientPack(const char* path) {
-  const std::unique_ptr<Canvas> art(Load(path));
-  if (!art || art->width == 0 || art->height == 0) return nullptr;
+// One gradient of each row of the art, or null (with the reason recorded)
+// when there is no art or it holds no cells.
+GradientPack* MakePack(const std::unique_ptr<Canvas>& art) {
+  if (!art) return nullptr;
+  if (art->width == 0 || art->height == 0) return Fail("holds no cells");
 
   auto pack = std::make_unique<GradientPack>();
   pack->gradients = static_cast<Gradient*>(::operator new(sizeof(Gradient) * art->height));
@@ -46,6 +48,14 @@ GradientPack* LoadGradientPack(const char* path) {
     pack->count = y + 1;
   }
   return pack.release();
+}
+
+}  // namespace
+
+GradientPack* LoadGradientPack(const char* path) { return MakePack(std::unique_ptr<Canvas>(Load(path))); }
+
+GradientPack* LoadGradientPackFromMemory(const void* data, std::size_t size) {
+  return MakePack(std::unique_ptr<Canvas>(LoadFromMemory(data, size)));
 }
 
 }  // namespace cella

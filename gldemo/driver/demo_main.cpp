@@ -30,7 +30,7 @@ std::unique_ptr<cella::GradientPack> LoadGradients() {
   std::unique_ptr<cella::GradientPack> pack(cella::LoadGradientPack(kGradientPath));
   if (!pack) {
     kalt::ShowAlert(kCaption, "Failed to load the gradients",
-                    (std::string(kGradientPath) + ": missing or unreadable").c_str());
+                    (std::string(kGradientPath) + ": " + cella::FailureReason()).c_str());
   } else if (pack->count < kTimelineGradients) {
     const std::string detail = std::string(kGradientPath) + " holds " + std::to_string(pack->count) +
                                " gradients, the show needs " + std::to_string(kTimelineGradients);

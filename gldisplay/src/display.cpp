@@ -15,7 +15,11 @@ RarodIdazer::RarodIdazer() = default;
 
 void RarodIdazer::SetTitle(const char* text) { title = text; }
 
-void RarodIdazer::QueueKey(std::int32_t code) { keyQueue[writeIndex++] = code; }
+bool RarodIdazer::QueueKey(std::int32_t code) {
+  if (static_cast<std::uint8_t>(writeIndex + 1) == readIndex) return false;  // full
+  keyQueue[writeIndex++] = code;
+  return true;
+}
 
 std::int32_t RarodIdazer::TakeKey() {
   if (readIndex == writeIndex) return 0;
@@ -54,7 +58,7 @@ void RarodIdazer::QueueText(const char* utf8) {
   for (const auto* text = reinterpret_cast<const unsigned char*>(utf8); *text;) {
     const long c = NextUtf8(text);
     const int code = c < 0 ? -1 : Cp437Code(static_cast<char32_t>(c));
-    if (code >= 0) QueueKey(code);
+    if (code >= 0 && !QueueKey(code)) return;  // full: the rest is dropped too
   }
 }
 

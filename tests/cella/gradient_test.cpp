@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -27,9 +30,25 @@ Bytes ArtFile(const std::vector<std::vector<Pixel>>& rows) {
   return file;
 }
 
+// Both packs hold the same gradients (or both are null).
+void ExpectSamePack(const cella::GradientPack* a, const cella::GradientPack* b) {
+  ASSERT_EQ(!a, !b);
+  if (!a) return;
+  ASSERT_EQ(a->count, b->count);
+  for (int g = 0; g < a->count; ++g) {
+    const cella::Gradient &x = a->gradients[g], &y = b->gradients[g];
+    ASSERT_EQ(x.count, y.count) << g;
+    EXPECT_TRUE(std::equal(x.pixels, x.pixels + x.count, y.pixels)) << g;
+  }
+}
+
+// Loads the bytes from a file and from memory, which must agree.
 std::unique_ptr<cella::GradientPack> LoadPack(const Bytes& bytes) {
   cella_test::TempFile file(bytes);
-  return std::unique_ptr<cella::GradientPack>(cella::LoadGradientPack(file.path().c_str()));
+  std::unique_ptr<cella::GradientPack> fromFile(cella::LoadGradientPack(file.path().c_str()));
+  const std::unique_ptr<cella::GradientPack> fromMemory(cella::LoadGradientPackFromMemory(bytes.data(), bytes.size()));
+  ExpectSamePack(fromFile.get(), fromMemory.get());
+  return fromFile;
 }
 
 TEST(Gradient, CopiesItsCells) {
@@ -75,10 +94,15 @@ TEST(GradientPack, UnfilledCellsOfTheLastRowTakePart) {
   EXPECT_EQ(pack->gradients[0].pixels[3], cella::DefaultPixel);
 }
 
-TEST(GradientPack, UnusableFilesGiveNull) {
+TEST(GradientPack, UnusableFilesGiveNullAndSayWhy) {
   EXPECT_EQ(cella::LoadGradientPack("/nonexistent/gradient.bin"), nullptr);
+  EXPECT_STREQ(cella::FailureReason(), "no such file");
   EXPECT_EQ(LoadPack(Bytes{}), nullptr);
+  EXPECT_STREQ(cella::FailureReason(), "holds no cells");
   EXPECT_EQ(LoadPack(Bytes{0x1A, 'S', 'A', 'U', 'C', 'E'}), nullptr);
+  EXPECT_STREQ(cella::FailureReason(), "holds no cells");
+  EXPECT_EQ(cella::LoadGradientPackFromMemory(nullptr, 8), nullptr);
+  EXPECT_STREQ(cella::FailureReason(), "no data");
 }
 
 TEST(GradientIndex, TruncatesAndClamps) {
@@ -114,6 +138,12 @@ TEST(GradientFile, GeneratedPackHasTheDemosGradients) {
   ASSERT_TRUE(art);
   EXPECT_EQ(art->width, 80);
   EXPECT_EQ(art->height, pack->count);
+  EXPECT_STREQ(cella::FailureReason(), "");
+  // The same bytes loaded from memory give the same pack.
+  std::ifstream file(path, std::ios::binary);
+  const Bytes bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  const std::unique_ptr<cella::GradientPack> fromMemory(cella::LoadGradientPackFromMemory(bytes.data(), bytes.size()));
+  ExpectSamePack(pack.get(), fromMemory.get());
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cella/cella.h"
@@ -17,9 +21,21 @@ using cella_test::Bytes;
 using cella_test::Sauce;
 using cella_test::TempFile;
 
+// Loads the bytes from a file and from memory; both must give the same
+// canvas (or both fail).
 std::unique_ptr<cella::Canvas> LoadBytes(const Bytes& bytes) {
   TempFile file(bytes);
-  return std::unique_ptr<cella::Canvas>(cella::Load(file.path().c_str()));
+  std::unique_ptr<cella::Canvas> fromFile(cella::Load(file.path().c_str()));
+  const std::unique_ptr<cella::Canvas> fromMemory(cella::LoadFromMemory(bytes.data(), bytes.size()));
+  EXPECT_EQ(!fromFile, !fromMemory);
+  if (fromFile && fromMemory) {
+    EXPECT_EQ(fromFile->width, fromMemory->width);
+    EXPECT_EQ(fromFile->height, fromMemory->height);
+    EXPECT_EQ(fromFile->blendMode, fromMemory->blendMode);
+    const std::size_t cells = static_cast<std::size_t>(fromFile->width) * fromFile->height;
+    EXPECT_TRUE(std::equal(fromFile->data, fromFile->data + cells, fromMemory->data));
+  }
+  return fromFile;
 }
 
 Bytes Picture(int cells, std::uint8_t attribute = 0x1F) {
@@ -95,10 +111,29 @@ TEST(Load, MarkerInsideThePictureEndsIt) {
   EXPECT_EQ(canvas->data[1], cella::DefaultPixel);
 }
 
-TEST(Load, MissingFileGivesNull) {
-  EXPECT_EQ(cella::Load("/nonexistent/kalt20/gradient.bin"), nullptr);
-  EXPECT_EQ(cella::Load(nullptr), nullptr);
-  EXPECT_EQ(cella::Load(std::filesystem::temp_directory_path().c_str()), nullptr);  // a folder
+TEST(Load, FailuresSayWhy) {
+  const auto failsWith = [](cella::Canvas* canvas, const char* reason) {
+    EXPECT_EQ(canvas, nullptr);
+    delete canvas;
+    EXPECT_STREQ(cella::FailureReason(), reason);
+  };
+  failsWith(cella::Load("/nonexistent/kalt20/gradient.bin"), "no such file");
+  failsWith(cella::Load(nullptr), "no path");
+  failsWith(cella::Load(std::filesystem::temp_directory_path().c_str()), "is a directory");
+  failsWith(cella::Load("/dev/null"), "not a regular file");
+  // A pipe without a writer is refused at once, not waited on.
+  const std::string fifo = std::filesystem::temp_directory_path() / ("cella-fifo-" + std::to_string(getpid()));
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  failsWith(cella::Load(fifo.c_str()), "not a regular file");
+  std::remove(fifo.c_str());
+  failsWith(cella::LoadFromMemory(nullptr, 1), "no data");
+
+  // A success clears the reason; another thread's failure does not set it.
+  const std::unique_ptr<cella::Canvas> empty(cella::LoadFromMemory(nullptr, 0));
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty->height, 0);
+  std::thread([] { delete cella::Load(nullptr); }).join();
+  EXPECT_STREQ(cella::FailureReason(), "");
 }
 
 TEST(Load, UnusableRecordsFallBackTo160Columns) {

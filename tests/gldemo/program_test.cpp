@@ -233,7 +233,7 @@ TEST_F(StartupFailure, MusicThatCannotBeLoaded) {
 TEST_F(StartupFailure, GradientsThatCannotBeUsed) {
   RunTree tree("gldemo-no-gradients", 1);
   std::filesystem::remove(tree.Gradients());
-  EXPECT_EQ(Fails(tree), "gldemo: Failed to load the gradients (../Data20/gradient.bin: missing or unreadable)\n");
+  EXPECT_EQ(Fails(tree), "gldemo: Failed to load the gradients (../Data20/gradient.bin: no such file)\n");
 
   std::ofstream(tree.Gradients()) << "one row of art";
   EXPECT_EQ(Fails(tree),

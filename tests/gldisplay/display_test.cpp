@@ -44,12 +44,16 @@ TEST(KeyQueue, IndicesWrapAround) {
   EXPECT_EQ(display.TakeKey(), 0);
 }
 
-TEST(KeyQueue, TwoHundredFiftySixUnreadKeysLookEmpty) {
+TEST(KeyQueue, FullQueueKeepsTheOldKeysAndDropsNewOnes) {
   RarodIdazer display;
-  for (int k = 1; k <= 256; ++k) display.QueueKey(k);
-  EXPECT_EQ(display.TakeKey(), 0);
-  display.QueueKey(257);
-  EXPECT_EQ(display.TakeKey(), 257);  // in the first key's slot, read first
+  for (int k = 1; k <= 255; ++k) ASSERT_TRUE(display.QueueKey(k));
+  EXPECT_FALSE(display.QueueKey(256));
+  display.QueueText("xyz");
+  EXPECT_EQ(display.TakeKey(), 1);  // a read frees one slot
+  EXPECT_TRUE(display.QueueKey(1000));
+  EXPECT_FALSE(display.QueueKey(1001));
+  for (int k = 2; k <= 255; ++k) ASSERT_EQ(display.TakeKey(), k);
+  EXPECT_EQ(display.TakeKey(), 1000);
   EXPECT_EQ(display.TakeKey(), 0);
 }
 

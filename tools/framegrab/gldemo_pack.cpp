@@ -20,7 +20,9 @@ std::string DefaultPackPath() {
 std::unique_ptr<cella::GradientPack> LoadPack(const Options& options) {
   const std::string path = options.text("gradients", DefaultPackPath());
   std::unique_ptr<cella::GradientPack> pack(cella::LoadGradientPack(path.c_str()));
-  if (!pack) throw std::runtime_error("cannot load the gradient pack " + path + " (give one with --gradients FILE)");
+  if (!pack)
+    throw std::runtime_error("cannot load the gradient pack " + path + ": " + cella::FailureReason() +
+                             " (give one with --gradients FILE)");
   return pack;
 }
 

@@ -10,7 +10,7 @@
 //
 //   cella::Canvas screen(80, 50);                 // every cell {0, 16, 16}
 //   cella::GradientPack* pack = cella::LoadGradientPack("gradient.bin");
-//   if (!pack) { /* missing or unusable file */ }
+//   if (!pack) { /* cella::FailureReason() says why, e.g. "no such file" */ }
 //   const cella::Gradient& g = pack->gradients[2];
 //   for (int y = 0; y < screen.height; ++y)
 //     for (int x = 0; x < screen.width; ++x)
@@ -43,6 +43,7 @@
 //   failure throws std::bad_alloc.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #if defined(__GNUC__)
@@ -208,8 +209,12 @@ struct CELLA_API GradientPack {
 // row: the row's cells from column 0 up to, not including, the first later
 // cell equal to the cell in column 0 (the whole row if there is none).
 // Returns a new pack owned by the caller, or null when the file cannot be
-// read or holds no cells.
+// read (FailureReason as for Load) or holds no cells ("holds no cells").
 CELLA_API GradientPack* LoadGradientPack(const char* path);
+
+// The same for the bytes of such a file held in memory (size bytes from
+// data, which the call only reads), with the failures of LoadFromMemory.
+CELLA_API GradientPack* LoadGradientPackFromMemory(const void* data, std::size_t size);
 
 // ---------------------------------------------------------------------------
 // Text art
@@ -220,11 +225,35 @@ CELLA_API GradientPack* LoadGradientPack(const char* path);
 // columns taken from the SAUCE 00 record (twice its FileType). Cells the
 // data do not fill stay DefaultPixel; an odd last byte is ignored.
 // Returns a new canvas owned by the caller, or null when the file cannot be
-// opened or read. A file without a marker is all picture data (up to a
-// SAUCE record that ends it); a file without a usable width (no record, or
-// a width outside 1..65536) is read as 160 columns, the customary
-// BinaryText width.
+// opened or read (see FailureReason). A file without a marker is all
+// picture data (up to a SAUCE record that ends it); a file without a usable
+// width (no record, or a width outside 1..65536) is read as 160 columns,
+// the customary BinaryText width. An empty file gives a canvas of 160
+// columns and no rows.
 CELLA_API Canvas* Load(const char* path);
+
+// The same for the bytes of such a file held in memory: size bytes from
+// data, which the call only reads (for art built into a program). Null data
+// with size 0 is an empty file; null data with any other size is refused
+// (null, "no data").
+CELLA_API Canvas* LoadFromMemory(const void* data, std::size_t size);
+
+// Why the calling thread's last call of a loader above (Load,
+// LoadFromMemory, LoadGradientPack, LoadGradientPackFromMemory) returned
+// null; "" when that call succeeded or no loader has run on this thread.
+// Never null; the text is fixed and stays valid. The reasons:
+//   "no path"             a null path
+//   "no data"             null data with a size above 0
+//   "no such file"        the file or a folder on its path does not exist
+//   "permission denied"   the file may not be read
+//   "cannot open"         any other failure to open the file
+//   "is a directory"      the path names a folder
+//   "not a regular file"  a device, pipe or socket (never waited on)
+//   "read error"          reading failed or the file shrank while read
+//   "picture too large"   more rows than an int holds
+//   "holds no cells"      a gradient pack's art has no cells
+// A loader that throws (std::bad_alloc) leaves "".
+CELLA_API const char* FailureReason();
 
 // ---------------------------------------------------------------------------
 // Console
@@ -276,7 +305,9 @@ CELLA_API void ConsoleBlit(Canvas* canvas, int a, int b, int c, int d);
 // ConsoleInit). Never waits; keys arrive only during ConsoleBlit. Keys are
 // code page 437 character codes (ASCII as itself), 27 for Escape and for a
 // request to close the window, 13 Enter, 8 Backspace, 9 Tab. The queue
-// holds 255 keys; 256 unread keys make it look empty.
+// holds 255 unread keys; while it is full, newly typed keys (a close request
+// too) are dropped and the unread ones kept, and each key read makes room
+// for one more.
 CELLA_API int Keyboard();
 
 // Sleeps for the given number of milliseconds (0 or less: returns at once).

@@ -65,13 +65,16 @@ class RarodIdazer : public KaltWindow {
   // context only the size is stored.
   void Resize(int width, int height);
 
-  // The key queue: a ring of 256 codes. QueueKey has no overflow test, so
-  // 256 unread keys make the queue look empty again. TakeKey returns the
-  // oldest code, or 0 when the queue is empty.
-  void QueueKey(std::int32_t code);
+  // The key queue: a ring of 256 slots holding up to 255 unread codes (one
+  // slot stays free, so that a full ring differs from an empty one).
+  // QueueKey adds a code and returns true; while the queue is full it drops
+  // the new code, keeps the unread ones and returns false. TakeKey returns
+  // the oldest code, freeing its slot, or 0 when the queue is empty.
+  bool QueueKey(std::int32_t code);
   std::int32_t TakeKey();
   // Queues the characters of UTF-8 text as code page 437 codes (ASCII as
-  // itself); characters code page 437 lacks and malformed bytes are dropped.
+  // itself); characters code page 437 lacks and malformed bytes are dropped,
+  // and so is the rest of the text once the queue is full.
   void QueueText(const char* utf8);
   // The key-menu command: closes the window and flips between full screen
   // and the windowed size; the next Present opens the window in the new mode.

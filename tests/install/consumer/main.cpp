@@ -16,6 +16,7 @@ int main() {
     std::fprintf(stderr, "blit went wrong\n");
     return 1;
   }
+  if (cella::Load(nullptr) || *cella::FailureReason() == '\0') return 1;  // a failed load says why
   std::printf("cella consumer ok\n");
   return 0;
 }

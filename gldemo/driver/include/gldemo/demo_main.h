@@ -18,9 +18,9 @@ using FrameShown = std::function<void(float beat)>;
 //    message box where a display exists, and the result is 1; no window
 //    opens.
 // 2. The 80 by 50 screen canvas, the console (no window yet), and the
-//    gradient pack. A pack that cannot be read or holds fewer gradients
-//    than the timeline uses is reported the same way, naming the file; the
-//    result is 1.
+//    gradient pack. A pack that cannot be read (with the loader's reason,
+//    cella::FailureReason) or holds fewer gradients than the timeline uses
+//    is reported the same way, naming the file; the result is 1.
 // 3. The music plays from the start. Each frame: the typed keys are read
 //    (Escape, or closing the window, ends the run after this frame), the
 //    beat is taken from the play position and the clock (BeatClock), the
