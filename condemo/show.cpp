@@ -1,8 +1,8 @@
 #include "condemo/show.h"
 
-#include <atomic>
 #include <bit>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -45,13 +45,14 @@ ShowResult PlayShow(const ShowOptions& options) {
     return result;
   }
   const std::uint64_t start = term::Milliseconds();
-  if (!StartSong()) {
+  std::unique_ptr<Song> song = Song::Start();
+  if (!song) {
     // Its message shows once the terminal is restored.
     terminal.reset();
     result.exitStatus = 1;
     return result;
   }
-  PlayMusic();
+  song->Play();
 
   // The frame loop.
   CellGrid grid{};
@@ -60,26 +61,23 @@ ShowResult PlayShow(const ShowOptions& options) {
   LogoJitter jitter;
   Rand15 logoRandom;
   double previousTime = 0.0, frameDelta = 0.0;
-  const auto load = [](const auto& value) { return value.load(std::memory_order_relaxed); };
   for (;;) {
-    // 1. The time and the song's position, held for the whole frame.
+    // 1. The time, the song's position and its pulse, held for the whole
+    //    frame.
     const double sceneTime = static_cast<double>(term::Milliseconds() - start) * kSecondsPerTick;
-    const int order = MusicOrder();
+    const int order = song->HeardOrder();
+    frame.pulse = song->Pulse();
     // 2. The scene of this position, then every cell.
-    frame.flashA = load(flashA);
-    frame.flashB = load(flashB);
-    frame.scene = DirectScene(order, sceneTime, frame.flashA, frame.flashB, frameDelta, frame.scene.maxTravel);
+    frame.scene = DirectScene(order, sceneTime, frame.pulse, frameDelta, frame.scene.maxTravel);
     frame.sceneTime = sceneTime;
-    frame.flashC = load(flashC);
-    frame.beatCount = load(beatCount);
     RenderFrame(frame, options.workerCount, grid);
     ++frame.frameNumber;
     // 3. The logos over it, and the whole grid to the terminal.
-    DrawLogos(grid, jitter, logoRandom, order, load(beatCount), load(flashA), load(flashB));
+    DrawLogos(grid, jitter, logoRandom, order, frame.pulse);
     terminal->Present(TerminalCells(grid, shown));
     // 4. The flashes fade by the frame's time step.
     frameDelta = sceneTime - previousTime;
-    DecayFlashes(frameDelta);
+    song->DecayFlashes(frameDelta);
     previousTime = sceneTime;
     result.seconds = sceneTime;
     // 5. The end of the song, or a key or signal.
@@ -91,7 +89,7 @@ ShowResult PlayShow(const ShowOptions& options) {
   }
 
   // Shut-down: the music, then the terminal.
-  StopMusic();
+  song.reset();
   result.stats = terminal->stats();
   return result;
 }

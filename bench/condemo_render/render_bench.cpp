@@ -38,11 +38,11 @@ constexpr Moment kMoments[] = {
 void RenderMoment(benchmark::State& state, const Moment& moment) {
   condemo::FrameState frame;
   frame.sceneTime = moment.time;
-  frame.flashA = moment.flashA;
-  frame.flashB = moment.flashB;
-  frame.flashC = moment.flashC;
-  frame.beatCount = moment.beats;
-  frame.scene = condemo::StillScene(moment.order, moment.time, moment.flashA, moment.flashB);
+  frame.pulse.flashA = moment.flashA;
+  frame.pulse.flashB = moment.flashB;
+  frame.pulse.flashC = moment.flashC;
+  frame.pulse.beatCount = moment.beats;
+  frame.scene = condemo::StillScene(moment.order, moment.time, frame.pulse);
   const int threads = static_cast<int>(state.range(0));
   condemo::CellGrid grid;
   for (auto _ : state) {

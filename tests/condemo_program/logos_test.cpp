@@ -57,7 +57,8 @@ void ExpectSameGrid(const CellGrid& actual, const CellGrid& expected) {
 CellGrid Draw(LogoJitter jitter, int orderPosition, float flashA = 0, float flashB = 0) {
   CellGrid grid = Background();
   Rand15 random;
-  condemo::DrawLogos(grid, jitter, random, orderPosition, jitter.lastBeat, flashA, flashB);
+  condemo::DrawLogos(grid, jitter, random, orderPosition,
+                    {.flashA = flashA, .flashB = flashB, .beatCount = jitter.lastBeat});
   return grid;
 }
 
@@ -157,13 +158,13 @@ TEST(DrawLogos, ReRollsOncePerBeatChangeAtAnyPosition) {
     Rand15 random, reference;
     LogoJitter jitter;
     CellGrid grid = Background();
-    condemo::DrawLogos(grid, jitter, random, position, 2, 0, 0);  // two beats since the last frame
+    condemo::DrawLogos(grid, jitter, random, position, {.beatCount = 2});  // two beats since the last frame
     const int jx = reference.Next() % 38, jy = reference.Next() % 20;
     EXPECT_EQ(jitter.jx, jx);
     EXPECT_EQ(jitter.jy, jy);
     EXPECT_EQ(jitter.lastBeat, 2);
     EXPECT_EQ(random.state, reference.state) << "exactly two draws";
-    condemo::DrawLogos(grid, jitter, random, position, 2, 0, 0);
+    condemo::DrawLogos(grid, jitter, random, position, {.beatCount = 2});
     EXPECT_EQ(random.state, reference.state) << "no beat, no draw";
     if (position == 0 || position >= 4) ExpectSameGrid(grid, Background());
   }

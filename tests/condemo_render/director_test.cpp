@@ -25,7 +25,7 @@ TEST(Director, EveryRowOfTheTable) {
       {21, 0, 20.0f, 0.5f, 0.0003f, 0}, {500, 0, 20.0f, 0.5f, 0.0003f, 0},
   };
   for (const Row& row : rows) {
-    const SceneParams params = DirectScene(row.order, 12.5, 0.4f, 0.3f, 0.0, 20.0f);
+    const SceneParams params = DirectScene(row.order, 12.5, {.flashA = 0.4f, .flashB = 0.3f}, 0.0, 20.0f);
     EXPECT_EQ(params.sceneId, row.sceneId) << row.order;
     EXPECT_EQ(params.maxTravel, row.maxTravel) << row.order;
     EXPECT_EQ(params.stepScale, row.stepScale) << row.order;
@@ -57,7 +57,8 @@ TEST(Director, CameraOfEveryRow) {
       {20, 0.6 * std::sin(t), 0.6 * std::cos(0.7 * t), 4 * t - 1, 0, 0, 0},
   };
   for (const Expected& row : rows) {
-    const SceneParams p = DirectScene(row.order, t, static_cast<float>(a), static_cast<float>(b), 0.0, 0.0f);
+    const MusicPulse pulse{.flashA = static_cast<float>(a), .flashB = static_cast<float>(b)};
+    const SceneParams p = DirectScene(row.order, t, pulse, 0.0, 0.0f);
     EXPECT_NEAR(p.camPos.x, row.x, 2e-5 * (1 + std::fabs(row.x))) << row.order;
     EXPECT_NEAR(p.camPos.y, row.y, 2e-5 * (1 + std::fabs(row.y))) << row.order;
     EXPECT_NEAR(p.camPos.z, row.z, 2e-5 * (1 + std::fabs(row.z))) << row.order;
@@ -68,18 +69,18 @@ TEST(Director, CameraOfEveryRow) {
 }
 
 TEST(Director, OpeningFadesInAndIsClamped) {
-  EXPECT_EQ(DirectScene(1, 0.0, 0, 0, 0.0, 0.0f).maxTravel, 0.0f);  // the very first frame
-  EXPECT_FLOAT_EQ(DirectScene(1, 3.0, 0, 0, 0.1, 10.0f).maxTravel, 15.0f);
-  EXPECT_EQ(DirectScene(1, 3.0, 0, 0, 0.5, 240.0f).maxTravel, 250.0f);
-  EXPECT_EQ(DirectScene(-1, 3.0, 0, 0, 0.0, -5.0f).maxTravel, 0.0f);
+  EXPECT_EQ(DirectScene(1, 0.0, {}, 0.0, 0.0f).maxTravel, 0.0f);  // the very first frame
+  EXPECT_FLOAT_EQ(DirectScene(1, 3.0, {}, 0.1, 10.0f).maxTravel, 15.0f);
+  EXPECT_EQ(DirectScene(1, 3.0, {}, 0.5, 240.0f).maxTravel, 250.0f);
+  EXPECT_EQ(DirectScene(-1, 3.0, {}, 0.0, -5.0f).maxTravel, 0.0f);
   // The sum is formed in double: 0.1 + 50 * 0.001 rounded once.
-  EXPECT_EQ(DirectScene(1, 3.0, 0, 0, 0.001, 0.1f).maxTravel, static_cast<float>(0.1f + 50 * 0.001));
+  EXPECT_EQ(DirectScene(1, 3.0, {}, 0.001, 0.1f).maxTravel, static_cast<float>(0.1f + 50 * 0.001));
 }
 
 TEST(Director, ClosingFadesOutAndIsClamped) {
-  EXPECT_FLOAT_EQ(DirectScene(20, 150.0, 0, 0, 1.0, 33.0f).maxTravel, 24.0f);
-  EXPECT_EQ(DirectScene(20, 150.0, 0, 0, 1.0, 2.0f).maxTravel, 0.0f);
-  EXPECT_EQ(DirectScene(22, 150.0, 0, 0, 0.0, 250.0f).maxTravel, 33.0f);  // from the opening's 250
+  EXPECT_FLOAT_EQ(DirectScene(20, 150.0, {}, 1.0, 33.0f).maxTravel, 24.0f);
+  EXPECT_EQ(DirectScene(20, 150.0, {}, 1.0, 2.0f).maxTravel, 0.0f);
+  EXPECT_EQ(DirectScene(22, 150.0, {}, 0.0, 250.0f).maxTravel, 33.0f);  // from the opening's 250
 }
 
 TEST(Director, SteadyRunCarry) {
@@ -103,12 +104,13 @@ TEST(Director, SteadyRunCarry) {
 }
 
 TEST(Director, Stills) {
-  EXPECT_EQ(StillScene(1, 0.0, 0, 0).maxTravel, 0.0f);
-  EXPECT_NEAR(StillScene(1, 2.0, 0, 0).maxTravel, 50 * (2.0 - 1.0 / 60), 1e-3);
-  EXPECT_EQ(StillScene(3, 60.0, 0, 0).maxTravel, 250.0f);
-  EXPECT_EQ(StillScene(20, 160.0, 0, 0).maxTravel, 33.0f);
-  EXPECT_EQ(StillScene(18, 160.0, 0, 0).maxTravel, 33.0f);
-  EXPECT_EQ(StillScene(10, 60.0, 0.5f, 0.25f).camPos.x, DirectScene(10, 60.0, 0.5f, 0.25f, 0.0, 0.0f).camPos.x);
+  EXPECT_EQ(StillScene(1, 0.0, {}).maxTravel, 0.0f);
+  EXPECT_NEAR(StillScene(1, 2.0, {}).maxTravel, 50 * (2.0 - 1.0 / 60), 1e-3);
+  EXPECT_EQ(StillScene(3, 60.0, {}).maxTravel, 250.0f);
+  EXPECT_EQ(StillScene(20, 160.0, {}).maxTravel, 33.0f);
+  EXPECT_EQ(StillScene(18, 160.0, {}).maxTravel, 33.0f);
+  const MusicPulse pulse{.flashA = 0.5f, .flashB = 0.25f};
+  EXPECT_EQ(StillScene(10, 60.0, pulse).camPos.x, DirectScene(10, 60.0, pulse, 0.0, 0.0f).camPos.x);
 }
 
 }  // namespace

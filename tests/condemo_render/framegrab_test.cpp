@@ -35,10 +35,10 @@ TEST_F(FramegrabCondemo, TextFrameIsTheRenderedGrid) {
   ASSERT_EQ(Framegrab("--order 14 --time 110 --flash 0.5,0.4,0 --beats 1 --frame 7 --threads 2 --out " + out.string()), 0);
   FrameState frame;
   frame.sceneTime = 110.0;
-  frame.flashA = 0.5f, frame.flashB = 0.4f;
-  frame.beatCount = 1;
+  frame.pulse.flashA = 0.5f, frame.pulse.flashB = 0.4f;
+  frame.pulse.beatCount = 1;
   frame.frameNumber = 7;
-  frame.scene = StillScene(14, 110.0, 0.5f, 0.4f);
+  frame.scene = StillScene(14, 110.0, frame.pulse);
   CellGrid grid;
   RenderFrame(frame, 1, grid);
   std::string expected;

@@ -22,10 +22,10 @@ struct Moment {
 FrameState FrameAt(const Moment& m) {
   FrameState frame;
   frame.sceneTime = m.time;
-  frame.flashA = m.flashA, frame.flashB = m.flashB, frame.flashC = m.flashC;
-  frame.beatCount = m.beats;
+  frame.pulse.flashA = m.flashA, frame.pulse.flashB = m.flashB, frame.pulse.flashC = m.flashC;
+  frame.pulse.beatCount = m.beats;
   frame.frameNumber = m.frame;
-  frame.scene = StillScene(m.order, m.time, m.flashA, m.flashB);
+  frame.scene = StillScene(m.order, m.time, frame.pulse);
   if (m.maxTravel >= 0.0f) frame.scene.maxTravel = m.maxTravel;
   return frame;
 }

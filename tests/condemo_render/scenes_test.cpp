@@ -37,16 +37,16 @@ TEST(Scenes, CarvedLatticeCentreIsTheCentreOfAHole) {
   const Vec3 p{-20.0f, -20.0f, -60.0f};  // a = (-10, -10, -10), b = (30, 30, -10)
   EXPECT_FLOAT_EQ(Distance(frame, p), std::sqrt(1900.0f) - 40.0f);
   // flashB swells the big spheres, flashA shrinks them.
-  frame.flashB = 1.0f;
+  frame.pulse.flashB = 1.0f;
   EXPECT_FLOAT_EQ(Distance(frame, p), std::sqrt(1900.0f) - 49.0f);
-  frame.flashA = 1.0f;
+  frame.pulse.flashA = 1.0f;
   EXPECT_FLOAT_EQ(Distance(frame, p), std::sqrt(1900.0f) - 40.0f);
 }
 
 TEST(Scenes, TwistedOctahedronAtTheOriginGrowsWithFlashC) {
   FrameState frame = Scene(7, 3.0);
   EXPECT_FLOAT_EQ(Distance(frame, {0.0f, 0.0f, 0.0f}), -4.0f / 3.0f);
-  frame.flashC = 1.0f;
+  frame.pulse.flashC = 1.0f;
   EXPECT_FLOAT_EQ(Distance(frame, {0.0f, 0.0f, 0.0f}), -5.0f / 3.0f);
 }
 
@@ -93,7 +93,7 @@ TEST(Scenes, MergedBlobsSwitchShapeOnTheParityOfTheBeat) {
   const Vec3 centre{0.0f, -3.0f, 0.0f};
   FrameState frame = Scene(5);
   const auto at = [&](int beats, Vec3 p) {
-    frame.beatCount = beats;
+    frame.pulse.beatCount = beats;
     return Distance(frame, p);
   };
   EXPECT_EQ(at(1, centre), at(3, centre));
@@ -142,8 +142,8 @@ TYPED_TEST(FourLanes, AgreeWithOnePointAtATime) {
   for (const double time : {0.0, 3.7, 61.25, 140.0}) {
     FrameState frame;
     frame.sceneTime = time;
-    frame.flashA = 0.3f, frame.flashB = 0.6f, frame.flashC = 0.5f;
-    frame.beatCount = static_cast<int>(time) % 3;
+    frame.pulse.flashA = 0.3f, frame.pulse.flashB = 0.6f, frame.pulse.flashC = 0.5f;
+    frame.pulse.beatCount = static_cast<int>(time) % 3;
     const TypeParam field = TypeParam::Prepare(frame);
     for (int i = 0; i < 3000; ++i) {
       const float range = i % 3 == 0 ? 2.0f : i % 3 == 1 ? 8.0f : 300.0f;

@@ -45,7 +45,7 @@ SceneParams Params(int sceneId, float maxTravel, float stepScale, int maxBounce)
 ShadePlan Plan(const SceneParams& scene, int beats = 0) {
   FrameState frame;
   frame.scene = scene;
-  frame.beatCount = beats;
+  frame.pulse.beatCount = beats;
   return PrepareShade(frame);
 }
 

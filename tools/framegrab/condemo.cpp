@@ -69,15 +69,15 @@ Frame RenderCondemo(const Options& options) {
     if (flash.size() != 3) throw std::runtime_error("--flash needs three numbers A,B,C");
     for (const double value : flash)
       if (!std::isfinite(value)) throw std::runtime_error("--flash needs finite numbers");
-    frame.flashA = static_cast<float>(flash[0]);
-    frame.flashB = static_cast<float>(flash[1]);
-    frame.flashC = static_cast<float>(flash[2]);
+    frame.pulse.flashA = static_cast<float>(flash[0]);
+    frame.pulse.flashB = static_cast<float>(flash[1]);
+    frame.pulse.flashC = static_cast<float>(flash[2]);
   }
-  frame.beatCount = static_cast<std::int32_t>(IntegerIn(options, "beats", 0, kIntMin, kIntMax));
+  frame.pulse.beatCount = static_cast<std::int32_t>(IntegerIn(options, "beats", 0, kIntMin, kIntMax));
   frame.frameNumber = static_cast<std::uint32_t>(IntegerIn(options, "frame", 0, 0, 0xFFFFFFFFL));
   const long machineThreads = std::max(1u, std::thread::hardware_concurrency());
   const int threads = static_cast<int>(IntegerIn(options, "threads", machineThreads, 1, kMostThreads));
-  condemo::LogoJitter jitter{.jx = 0, .jy = 0, .lastBeat = frame.beatCount};
+  condemo::LogoJitter jitter{.jx = 0, .jy = 0, .lastBeat = frame.pulse.beatCount};
   if (options.has("jitter")) {
     const std::vector<double> values = options.numbers("jitter");
     if (values.size() != 2 || !(values[0] >= 0 && values[0] <= 37 && values[0] == std::floor(values[0])) ||
@@ -88,7 +88,7 @@ Frame RenderCondemo(const Options& options) {
   }
 
   // 2. The scene director, with what the frames before this one left.
-  frame.scene = condemo::StillScene(order, time, frame.flashA, frame.flashB);
+  frame.scene = condemo::StillScene(order, time, frame.pulse);
   if (options.has("max-travel")) {
     const double maxTravel = FiniteNumber(options, "max-travel", 0.0);
     if (maxTravel < 0.0) throw std::runtime_error("--max-travel must not be negative");
@@ -100,7 +100,7 @@ Frame RenderCondemo(const Options& options) {
   condemo::CellGrid grid;
   condemo::RenderFrame(frame, threads, grid);
   condemo::Rand15 unused;
-  condemo::DrawLogos(grid, jitter, unused, order, frame.beatCount, frame.flashA, frame.flashB);
+  condemo::DrawLogos(grid, jitter, unused, order, frame.pulse);
 
   // 4. The still.
   Frame still = MakeFrame(condemo::kColumns, condemo::kRows);

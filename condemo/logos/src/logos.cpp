@@ -167,19 +167,18 @@ const Logo& LogoNumber(int number) {
   return kLogos[number - 1];
 }
 
-void DrawLogos(CellGrid& grid, LogoJitter& jitter, Rand15& random, int orderPosition, std::int32_t beatCount,
-               float flashA, float flashB) {
+void DrawLogos(CellGrid& grid, LogoJitter& jitter, Rand15& random, int orderPosition, const MusicPulse& pulse) {
   // 1. A new place on every beat (two beats in one frame: one re-roll).
-  if (beatCount != jitter.lastBeat) {
+  if (pulse.beatCount != jitter.lastBeat) {
     jitter.jx = random.Next() % 38;
     jitter.jy = random.Next() % 20;
-    jitter.lastBeat = beatCount;
+    jitter.lastBeat = pulse.beatCount;
   }
   if (orderPosition < 1 || orderPosition > 3) return;
 
   // 2. The flash offsets; 64-bit positions keep any offset exact.
-  const std::int64_t a = kalt::TruncInt(5.0f * flashA);
-  const std::int64_t b = kalt::TruncInt(5.0f * flashB);
+  const std::int64_t a = kalt::TruncInt(5.0f * pulse.flashA);
+  const std::int64_t b = kalt::TruncInt(5.0f * pulse.flashB);
   const int jx = jitter.jx, jy = jitter.jy;
 
   // 3. The position's logos.

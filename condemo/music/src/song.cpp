@@ -1,37 +1,19 @@
 #include "music/song.h"
 
-#include <memory>
 #include <string>
+#include <utility>
 
 #include "kalt/alert.h"
-#include "audio/output.h"
 
 namespace condemo {
 
-std::atomic<float> flashA{0.0f};
-std::atomic<float> flashB{0.0f};
-std::atomic<float> flashC{0.0f};
-std::atomic<std::int32_t> beatCount{0};
-
-namespace {
-
-// The output and the song live from StartSong to StopMusic.
-std::unique_ptr<audio::Output> output;
-std::unique_ptr<music::Player> song;
-
-}  // namespace
-
-void HookInstruments(music::Player& song) {
-  for (const int instrument : kFlashAInstruments) {
-    song.OnInstrument(instrument, [](const music::Trigger&) { flashA.store(1.0f, std::memory_order_relaxed); });
-  }
-  for (const int instrument : kFlashBInstruments) {
-    song.OnInstrument(instrument, [](const music::Trigger&) { flashB.store(0.75f, std::memory_order_relaxed); });
-  }
-  song.OnInstrument(kBeatInstrument, [](const music::Trigger&) {
-    beatCount.fetch_add(1, std::memory_order_relaxed);
-    flashC.store(1.0f, std::memory_order_relaxed);
-  });
+void HookInstruments(music::Player& song, PulseState& state) {
+  const auto hook = [&song, &state](int instrument) {
+    song.OnInstrument(instrument, [&state](const music::Trigger& t) { ApplyInstrument(state, t.instrument); });
+  };
+  for (const int instrument : kFlashAInstruments) hook(instrument);
+  for (const int instrument : kFlashBInstruments) hook(instrument);
+  hook(kBeatInstrument);
 }
 
 music::EffectsSettings SongEffects() {
@@ -44,46 +26,42 @@ music::EffectsSettings SongEffects() {
   return settings;
 }
 
-bool StartSong() {
-  StopMusic();
+std::unique_ptr<Song> Song::Start() {
   // 1. The output: the sound device, or the silent sink that keeps time.
-  output = audio::OpenOutput();
+  std::unique_ptr<audio::Output> output = audio::OpenOutput();
   // 2. The song, from the working directory.
   std::string error;
-  song = music::Player::Open(kSongFile, music::PlayerOptions{}, &error);
+  std::unique_ptr<music::Player> player = music::Player::Open(kSongFile, music::PlayerOptions{}, &error);
   // 3. Without it there is no show to follow.
-  if (!song) {
+  if (!player) {
     kalt::ShowAlert("Error! Brom suxx!", "Failed loading Protracker-Module", error.c_str());
-    return false;
+    return nullptr;
   }
-  // 4. The instruments that drive the pictures.
-  HookInstruments(*song);
-  // 5. The effects chain on the song's sound.
-  song->SetEffects(SongEffects());
-  return true;
+  // 4. The instruments and the effects chain (the constructor).
+  return std::unique_ptr<Song>(new Song(std::move(output), std::move(player)));
 }
 
-void PlayMusic() {
-  if (song) output->Play(*song);
+Song::Song(std::unique_ptr<audio::Output> output, std::unique_ptr<music::Player> player)
+    : output_(std::move(output)), player_(std::move(player)) {
+  HookInstruments(*player_, pulse_);
+  player_->SetEffects(SongEffects());
 }
 
-int MusicOrder() { return song ? song->HeardOrder() : -1; }
+Song::~Song() { Stop(); }
 
-void StopMusic() {
-  if (output) output->Stop();
-  if (song) song->RemoveEffects();
-  song.reset();
-  output.reset();
+void Song::Play() {
+  if (!stopped_) output_->Play(*player_);
 }
 
-void DecayFlashes(double frameDelta) {
-  const auto decay = [frameDelta](std::atomic<float>& flash, double rate) {
-    const float v = flash.load(std::memory_order_relaxed);
-    flash.store(v > 0.0f ? static_cast<float>(v - rate * frameDelta) : 0.0f, std::memory_order_relaxed);
-  };
-  decay(flashA, 4.0);
-  decay(flashB, 3.0);
-  decay(flashC, 4.0);
+int Song::HeardOrder() const { return player_->HeardOrder(); }
+
+MusicPulse Song::Pulse() const { return TakePulse(pulse_); }
+
+void Song::DecayFlashes(double frameDelta) { condemo::DecayFlashes(pulse_, frameDelta); }
+
+void Song::Stop() {
+  stopped_ = true;
+  output_->Stop();
 }
 
 }  // namespace condemo

@@ -34,11 +34,11 @@ SceneParams Params(int sceneId, Vec3 camPos, float maxTravel, float stepScale, f
 
 }  // namespace
 
-SceneParams DirectScene(int orderPosition, double sceneTime, float flashA, float flashB, double frameDelta,
+SceneParams DirectScene(int orderPosition, double sceneTime, const MusicPulse& pulse, double frameDelta,
                         float previousMaxTravel) {
   constexpr double kPi = std::numbers::pi;
   const float t = static_cast<float>(sceneTime);
-  const float a = flashA, b = flashB;
+  const float a = pulse.flashA, b = pulse.flashB;
   const double previous = previousMaxTravel;
 
   if (orderPosition <= 3) {  // the carved lattice fades in
@@ -80,7 +80,7 @@ DirectorCarry SteadyRunCarry(int orderPosition, double sceneTime, double frameSt
   const auto frameTime = [frameStep](long frame) { return static_cast<double>(frame) * frameStep; };
   for (long frame = 0; frameTime(frame) < sceneTime; ++frame) {
     const float before = carry.maxTravel;
-    carry.maxTravel = DirectScene(orderPosition, frameTime(frame), 0.0f, 0.0f, carry.frameDelta, before).maxTravel;
+    carry.maxTravel = DirectScene(orderPosition, frameTime(frame), MusicPulse{}, carry.frameDelta, before).maxTravel;
     carry.frameDelta = frame == 0 ? 0.0 : frameTime(frame) - frameTime(frame - 1);
     // From the third frame on the step is steady, so once maxTravel holds
     // still (at a bound, or in a row that sets it outright) it holds still
@@ -97,12 +97,12 @@ DirectorCarry SteadyRunCarry(int orderPosition, double sceneTime, double frameSt
   return carry;
 }
 
-SceneParams StillScene(int orderPosition, double sceneTime, float flashA, float flashB) {
+SceneParams StillScene(int orderPosition, double sceneTime, const MusicPulse& pulse) {
   constexpr double kFrameStep = 1.0 / 60.0;
   constexpr float kFadeOutStart = 33.0f;
   const DirectorCarry carry = orderPosition >= 20 ? DirectorCarry{kFadeOutStart, 0.0}
                                                   : SteadyRunCarry(orderPosition, sceneTime, kFrameStep);
-  return DirectScene(orderPosition, sceneTime, flashA, flashB, carry.frameDelta, carry.maxTravel);
+  return DirectScene(orderPosition, sceneTime, pulse, carry.frameDelta, carry.maxTravel);
 }
 
 }  // namespace condemo

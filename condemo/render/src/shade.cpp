@@ -59,7 +59,7 @@ ShadePlan PrepareShade(const FrameState& frame) {
   ShadePlan plan{};
   plan.scene = scene;
   plan.t = static_cast<float>(frame.sceneTime);
-  plan.beatCount = frame.beatCount;
+  plan.beatCount = frame.pulse.beatCount;
   plan.frameNumber = frame.frameNumber;
   plan.turnX = RotationOf(scene.camAngleX);
   plan.turnY = RotationOf(scene.camAngleY);
@@ -70,7 +70,7 @@ ShadePlan PrepareShade(const FrameState& frame) {
   plan.ringShift = 55.0f * plan.t;
   // The pattern shows in one of the five dark colours 1..5, stepping with
   // the beat, in the scenes of the spheres and blobs; elsewhere it is black.
-  const long long beat = frame.beatCount;
+  const long long beat = frame.pulse.beatCount;
   switch (scene.sceneId) {
     case 3:
       plan.patternAttr = static_cast<std::uint16_t>(Residue(beat + 1, 5) + 1);

@@ -40,7 +40,8 @@ struct LogoJitter {
   std::int32_t lastBeat = 0;   // beatCount at the last re-roll
 };
 
-// The logo step of a frame, on the loop thread after rendering:
+// The logo step of a frame, on the loop thread after rendering, with the
+// frame's pulse (the snapshot the frame was rendered with):
 // 1. when beatCount differs from the last re-roll's, draws jx = next mod 38
 //    and then jy = next mod 20 from `random` (whatever the order position);
 // 2. at order positions 1, 2 and 3 only, stamps that position's logos with
@@ -53,7 +54,6 @@ struct LogoJitter {
 //      logo 4 at row 7 + jy - a, column 1 + jx + b (position 3).
 // Cells whose index falls outside 0..3999 are skipped, whatever the flash
 // values (also infinite or not a number).
-void DrawLogos(CellGrid& grid, LogoJitter& jitter, Rand15& random, int orderPosition, std::int32_t beatCount,
-               float flashA, float flashB);
+void DrawLogos(CellGrid& grid, LogoJitter& jitter, Rand15& random, int orderPosition, const MusicPulse& pulse);
 
 }  // namespace condemo

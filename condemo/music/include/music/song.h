@@ -2,39 +2,32 @@
 // directory, played with the show's effects chain, and the values its
 // instruments drive.
 //
-// The frame loop calls StartSong once at start-up, PlayMusic when the show
-// begins, MusicOrder every frame (the order position picks the scene),
-// DecayFlashes every frame, and StopMusic at the end. Everything here but the
-// flash values belongs to the main thread.
+//   auto song = condemo::Song::Start();  // null after the failure message
+//   song->Play();
+//   each frame:  song->HeardOrder() ... song->Pulse() ... song->DecayFlashes(frameDelta)
+//   song.reset();                         // stops the output, frees the song
+//
+// The frame loop owns the Song on its own thread; the instrument handlers
+// strike the Song's pulse on the output's cue thread (see condemo/pulse.h).
 #pragma once
 
-#include <atomic>
-#include <cstdint>
+#include <memory>
 
+#include "audio/output.h"
+#include "condemo/pulse.h"
 #include "music/effects.h"
 #include "music/player.h"
 
 namespace condemo {
 
-// Values set by the instrument handlers on the audio side and read by the
-// renderer threads without locks: each is one 32-bit atomic, accessed with
-// relaxed ordering. All start at 0.
-extern std::atomic<float> flashA;            // 1.0 on instrument 5, 6 or 15; decays at 4/s
-extern std::atomic<float> flashB;            // 0.75 on instrument 7, 8 or 17; decays at 3/s
-extern std::atomic<float> flashC;            // 1.0 on instrument 12; decays at 4/s
-extern std::atomic<std::int32_t> beatCount;  // +1 on instrument 12; never reset
-static_assert(std::atomic<float>::is_always_lock_free && std::atomic<std::int32_t>::is_always_lock_free);
-
 inline constexpr const char* kSongFile = "DiRURODU.XM";
-inline constexpr int kFlashAInstruments[] = {5, 6, 15};
-inline constexpr int kFlashBInstruments[] = {7, 8, 17};
-inline constexpr int kBeatInstrument = 12;
 
-// Hooks the song's instruments to the values above, in this order: 5, 6, 15
-// set flashA to 1.0; 7, 8, 17 set flashB to 0.75; 12 adds 1 to beatCount and
-// then sets flashC to 1.0. Instrument numbers are those of the module's
-// patterns (1-based, as a tracker shows them).
-void HookInstruments(music::Player& song);
+// Hooks the pulse instruments of `song` (5, 6, 15, 7, 8, 17 and 12, in this
+// order) to `state`: a heard note applies the instrument rules of
+// ApplyInstrument to it on the handler's thread. `state` must outlive the
+// handlers (until the player is destroyed or stops being played). For the
+// show and for rendering the song offline (Render and Played alternately).
+void HookInstruments(music::Player& song, PulseState& state);
 
 // The show's effects chain: peaking equalisers at 14,000 Hz (32 semitones
 // wide, +4 dB) and 50 Hz (32 semitones, +7 dB); a reverb with input gain
@@ -43,31 +36,44 @@ void HookInstruments(music::Player& song);
 // ratio 1.5 and no pre-delay.
 music::EffectsSettings SongEffects();
 
-// Starts the music: opens the audio output (the sound device, or the silent
-// sink where there is none - that is never a failure), loads kSongFile from
-// the working directory, hooks the instruments and puts the effects chain on
-// the song. Returns true when the song is ready to play. A missing or
-// unreadable song shows "Failed loading Protracker-Module" with the caption
-// "Error! Brom suxx!" (a message box where a desktop can show one, and on
-// stderr always) and returns false; nothing further is set up. Calling it
-// again starts over.
-bool StartSong();
+// The song with its audio output, its effects chain and the values its
+// instruments drive. Not copyable.
+class Song {
+ public:
+  // Starts the music: opens the audio output (the sound device, or the silent
+  // sink where there is none - that is never a failure), loads kSongFile from
+  // the working directory, hooks the instruments to the pulse and puts the
+  // effects chain on the song. A missing or unreadable song shows "Failed
+  // loading Protracker-Module" with the caption "Error! Brom suxx!" (a
+  // message box where a desktop can show one, and on stderr always) and
+  // returns null.
+  static std::unique_ptr<Song> Start();
+  // Stops the output first, then frees the song and the output.
+  ~Song();
+  Song(const Song&) = delete;
+  Song& operator=(const Song&) = delete;
 
-// Starts playing the song; does nothing without one or when it plays.
-void PlayMusic();
+  // Starts playing the song. Later calls, and calls after Stop, do nothing.
+  void Play();
+  // The order position being heard: 0 until the song is heard; after Stop,
+  // the last one heard.
+  int HeardOrder() const;
+  // The instrument-driven values as they are now: one snapshot for a frame.
+  MusicPulse Pulse() const;
+  // Lets the flashes fade over a frame of frameDelta seconds (DecayFlashes
+  // of condemo/pulse.h: a note struck meanwhile wins).
+  void DecayFlashes(double frameDelta);
+  // Stops the output: when it returns no handler runs and none will, and the
+  // pulse and the heard order stay as they are. Calling it again does nothing.
+  void Stop();
 
-// The order position being heard: 0 until the song is heard, -1 without a
-// song.
-int MusicOrder();
+ private:
+  Song(std::unique_ptr<audio::Output> output, std::unique_ptr<music::Player> player);
 
-// Stops the output, then frees the effects chain, the song and the output.
-// Safe without a song, and more than once.
-void StopMusic();
-
-// Lets the flashes fade over a frame of frameDelta seconds: each value v
-// above 0 becomes v - rate x frameDelta, computed in double precision and
-// rounded to float (it may dip just below 0 for a frame); any other value
-// becomes exactly 0. The rates: flashA and flashC 4 per second, flashB 3.
-void DecayFlashes(double frameDelta);
+  PulseState pulse_;  // struck by the player's handlers: declared before it, so it outlives it
+  std::unique_ptr<audio::Output> output_;
+  std::unique_ptr<music::Player> player_;
+  bool stopped_ = false;
+};
 
 }  // namespace condemo

@@ -6,13 +6,14 @@
 
 namespace condemo {
 
-// The scene parameters for a frame. t = sceneTime in single precision; flashA
-// and flashB as they are when the frame begins; frameDelta is the previous
-// frame's time step and previousMaxTravel the maxTravel of the previous frame
-// (two rows change it incrementally: it grows by 50 per second up to 250
-// while the order position is 3 or less, and shrinks by 9 per second from at
-// most 33 from position 20 on). Order positions below 0 count as 3 or less.
-SceneParams DirectScene(int orderPosition, double sceneTime, float flashA, float flashB, double frameDelta,
+// The scene parameters for a frame. t = sceneTime in single precision; the
+// pulse is the frame's snapshot, taken when the frame begins (the camera
+// follows its flashA and flashB); frameDelta is the previous frame's time
+// step and previousMaxTravel the maxTravel of the previous frame (two rows
+// change it incrementally: it grows by 50 per second up to 250 while the
+// order position is 3 or less, and shrinks by 9 per second from at most 33
+// from position 20 on). Order positions below 0 count as 3 or less.
+SceneParams DirectScene(int orderPosition, double sceneTime, const MusicPulse& pulse, double frameDelta,
                         float previousMaxTravel);
 
 // What the frames before a frame leave to the director: the previous frame's
@@ -35,6 +36,6 @@ DirectorCarry SteadyRunCarry(int orderPosition, double sceneTime, double frameSt
 // that positions 18 and 19 leave, holding the position from time 0 would
 // leave nothing to see, so the still shows the fade-out's first frame,
 // maxTravel 33.
-SceneParams StillScene(int orderPosition, double sceneTime, float flashA, float flashB);
+SceneParams StillScene(int orderPosition, double sceneTime, const MusicPulse& pulse);
 
 }  // namespace condemo

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "condemo/pulse.h"
 #include "kalt/vec3.h"
 
 namespace condemo {
@@ -49,8 +50,7 @@ struct SceneParams {
 struct FrameState {
   SceneParams scene;
   double sceneTime = 0.0;  // seconds since the show began
-  float flashA = 0.0f, flashB = 0.0f, flashC = 0.0f;
-  std::int32_t beatCount = 0;
+  MusicPulse pulse;        // the flashes and the beat count
   // Counts frames; seeds the per-cell noise so that a frame is reproducible.
   std::uint32_t frameNumber = 0;
 };

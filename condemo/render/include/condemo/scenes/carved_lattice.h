@@ -12,7 +12,7 @@ struct CarvedLattice {
   float bigRadius;  // 40 + 9 flashB - 9 flashA
 
   static CarvedLattice Prepare(const FrameState& frame) {
-    return {40.0f + 9.0f * frame.flashB - 9.0f * frame.flashA};
+    return {40.0f + 9.0f * frame.pulse.flashB - 9.0f * frame.pulse.flashA};
   }
 
   template <class V>

@@ -18,7 +18,7 @@ struct FoldedBlob {
     const float s = FastSin(t);
     return {RotationOf(0.5f * t), RotationOf(0.8f * t), RotationOf(0.7f * t),
             1.5f - 0.2f * s,      1.7f + 0.1f * s,      2.0f - s,
-            1.0f + 0.5f * frame.flashB};
+            1.0f + 0.5f * frame.pulse.flashB};
   }
 
   // Sets materialTag on every call: 2 where the inner sphere is the distance

@@ -16,14 +16,14 @@ struct MergedBlobs {
 
   static MergedBlobs Prepare(const FrameState& frame) {
     const float t = static_cast<float>(frame.sceneTime);
-    const float b = frame.flashB;
+    const float b = frame.pulse.flashB;
     MergedBlobs field{};
     for (int i = 0; i < 8; ++i) {
       const float fi = static_cast<float>(i);
       field.offsets[i] = {3.0f * FastSin(fi + 2.7f * t - b), 3.0f * FastCos(2.3f * fi + 2.4f * t - b),
                           1.5f * FastSin(1.7f * fi + 1.5f * t - b)};
     }
-    field.spheres = (frame.beatCount & 1) != 0;
+    field.spheres = (frame.pulse.beatCount & 1) != 0;
     return field;
   }
 

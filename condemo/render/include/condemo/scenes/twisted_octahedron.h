@@ -13,7 +13,7 @@ struct TwistedOctahedron {
 
   static TwistedOctahedron Prepare(const FrameState& frame) {
     const float t = static_cast<float>(frame.sceneTime);
-    return {t, 0.7f * t, 4.0f + frame.flashC};
+    return {t, 0.7f * t, 4.0f + frame.pulse.flashC};
   }
 
   template <class V>
