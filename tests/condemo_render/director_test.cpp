@@ -10,19 +10,24 @@ namespace {
 
 TEST(Director, EveryRowOfTheTable) {
   struct Row {
-    int order, sceneId;
+    int order;
+    SceneId sceneId;
     float maxTravel, stepScale, hitEpsilon;
     int maxBounce;
   };
+  using enum SceneId;
   // maxTravel of the two incremental rows with previous 20 and no time step.
   const Row rows[] = {
-      {-1, 1, 20.0f, 0.3f, 0.0003f, 1}, {0, 1, 20.0f, 0.3f, 0.0003f, 1},   {3, 1, 20.0f, 0.3f, 0.0003f, 1},
-      {4, 2, 33.0f, 0.3f, 0.0003f, 1},  {7, 2, 33.0f, 0.3f, 0.0003f, 1},   {8, 5, 9.0f, 0.5f, 0.0003f, 0},
-      {9, 5, 9.0f, 0.5f, 0.0003f, 0},   {10, 6, 6.0f, 1.0f, 0.0001f, 1},   {11, 6, 6.0f, 1.0f, 0.0001f, 1},
-      {12, 7, 9.0f, 0.3f, 0.0003f, 1},  {13, 7, 9.0f, 0.3f, 0.0003f, 1},   {14, 3, 9.0f, 0.3f, 0.0003f, 1},
-      {15, 3, 9.0f, 0.3f, 0.0003f, 1},  {16, 8, 8.0f, 1.0f, 0.0001f, 0},   {17, 8, 8.0f, 1.0f, 0.0001f, 0},
-      {18, 4, 33.0f, 0.5f, 0.0003f, 0}, {19, 4, 33.0f, 0.5f, 0.0003f, 0},  {20, 0, 20.0f, 0.5f, 0.0003f, 0},
-      {21, 0, 20.0f, 0.5f, 0.0003f, 0}, {500, 0, 20.0f, 0.5f, 0.0003f, 0},
+      {-1, kCarvedLattice, 20.0f, 0.3f, 0.0003f, 1},       {0, kCarvedLattice, 20.0f, 0.3f, 0.0003f, 1},
+      {3, kCarvedLattice, 20.0f, 0.3f, 0.0003f, 1},        {4, kWindingTubes, 33.0f, 0.3f, 0.0003f, 1},
+      {7, kWindingTubes, 33.0f, 0.3f, 0.0003f, 1},         {8, kMergedBlobs, 9.0f, 0.5f, 0.0003f, 0},
+      {9, kMergedBlobs, 9.0f, 0.5f, 0.0003f, 0},           {10, kSpikyBall, 6.0f, 1.0f, 0.0001f, 1},
+      {11, kSpikyBall, 6.0f, 1.0f, 0.0001f, 1},            {12, kTwistedOctahedron, 9.0f, 0.3f, 0.0003f, 1},
+      {13, kTwistedOctahedron, 9.0f, 0.3f, 0.0003f, 1},    {14, kFoldedBlob, 9.0f, 0.3f, 0.0003f, 1},
+      {15, kFoldedBlob, 9.0f, 0.3f, 0.0003f, 1},           {16, kSpikyBallInSphere, 8.0f, 1.0f, 0.0001f, 0},
+      {17, kSpikyBallInSphere, 8.0f, 1.0f, 0.0001f, 0},    {18, kGearTunnel, 33.0f, 0.5f, 0.0003f, 0},
+      {19, kGearTunnel, 33.0f, 0.5f, 0.0003f, 0},          {20, kGearTunnelFadeOut, 20.0f, 0.5f, 0.0003f, 0},
+      {21, kGearTunnelFadeOut, 20.0f, 0.5f, 0.0003f, 0},   {500, kGearTunnelFadeOut, 20.0f, 0.5f, 0.0003f, 0},
   };
   for (const Row& row : rows) {
     const SceneParams params = DirectScene(row.order, 12.5, {.flashA = 0.4f, .flashB = 0.3f}, 0.0, 20.0f);

@@ -1,6 +1,14 @@
 #include "condemo/shade.h"
 
 #include "condemo/rand15.h"
+#include "condemo/scenes/carved_lattice.h"
+#include "condemo/scenes/folded_blob.h"
+#include "condemo/scenes/gear_tunnel.h"
+#include "condemo/scenes/merged_blobs.h"
+#include "condemo/scenes/spiky_ball.h"
+#include "condemo/scenes/spiky_ball_in_sphere.h"
+#include "condemo/scenes/twisted_octahedron.h"
+#include "condemo/scenes/winding_tubes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +19,18 @@
 namespace condemo {
 namespace {
 
+// One distance a scripted field hands out.
+struct Answer {
+  float d;
+  int tag = -1;  // -1 leaves the caller's tag
+};
+
 // A field that hands out scripted distances (and tags) in order, the last
-// one over and over, and counts its calls.
-struct ScriptedField {
-  struct Answer {
-    float d;
-    int tag = -1;  // -1 leaves the caller's tag
-  };
-  explicit ScriptedField(std::vector<Answer> answers) : script(std::move(answers)) {}
+// one over and over, and counts its calls. Its hits are coloured in the
+// look of Scene.
+template <class Scene>
+struct ScriptedField : Scene {
+  explicit ScriptedField(std::vector<Answer> answers) : Scene{}, script(std::move(answers)) {}
 
   std::vector<Answer> script;
   mutable std::size_t calls = 0;
@@ -33,20 +45,20 @@ struct ScriptedField {
   }
 };
 
-SceneParams Params(int sceneId, float maxTravel, float stepScale, int maxBounce) {
+SceneParams Params(float maxTravel, float stepScale, int maxBounce) {
   SceneParams scene;
-  scene.sceneId = sceneId;
   scene.maxTravel = maxTravel;
   scene.stepScale = stepScale;
   scene.maxBounce = maxBounce;
   return scene;
 }
 
+template <class Scene>
 ShadePlan Plan(const SceneParams& scene, int beats = 0) {
   FrameState frame;
   frame.scene = scene;
   frame.pulse.beatCount = beats;
-  return PrepareShade(frame);
+  return PrepareShade<Scene>(frame);
 }
 
 constexpr int kCentreColumn = 40, kCentreRow = 25;
@@ -63,7 +75,7 @@ TEST(Rand15, IsTheClassicGenerator) {
 }
 
 TEST(Shade, CellDirections) {
-  const ShadePlan plan = Plan(Params(1, 10.0f, 0.3f, 0));
+  const ShadePlan plan = Plan<CarvedLattice>(Params(10.0f, 0.3f, 0));
   const Vec3 centre = CellDirection(plan, kCentreColumn, kCentreRow);
   EXPECT_EQ(centre.x, 0.0f);
   EXPECT_EQ(centre.y, 0.0f);
@@ -72,17 +84,17 @@ TEST(Shade, CellDirections) {
   EXPECT_EQ(corner.x, -1.0f);
   EXPECT_EQ(corner.y, -1.0f);
   EXPECT_EQ(corner.z, 1.0f);
-  SceneParams turned = Params(1, 10.0f, 0.3f, 0);
+  SceneParams turned = Params(10.0f, 0.3f, 0);
   turned.camAngleX = 0.4f, turned.camAngleY = -1.1f, turned.camAngleZ = 2.5f;
-  EXPECT_FLOAT_EQ(kalt::Length(CellDirection(Plan(turned), kCentreColumn, kCentreRow)), 1.0f);
-  EXPECT_FLOAT_EQ(kalt::Length(CellDirection(Plan(turned), 0, 0)), std::sqrt(3.0f));
+  EXPECT_FLOAT_EQ(kalt::Length(CellDirection(Plan<CarvedLattice>(turned), kCentreColumn, kCentreRow)), 1.0f);
+  EXPECT_FLOAT_EQ(kalt::Length(CellDirection(Plan<CarvedLattice>(turned), 0, 0)), std::sqrt(3.0f));
   // The light turns with the camera: unturned it is (-0.5, -0.7, -1).
   EXPECT_EQ(plan.light.y, -0.7f);
 }
 
 TEST(Shade, ZeroMaxTravelMarchesOneStep) {
-  const ShadePlan plan = Plan(Params(1, 0.0f, 0.3f, 1));
-  ScriptedField field{{{1.0f}}};
+  const ShadePlan plan = Plan<CarvedLattice>(Params(0.0f, 0.3f, 1));
+  ScriptedField<CarvedLattice> field{{{1.0f}}};
   const Cell cell = ShadeCellWith(plan, field, 10, 10);
   EXPECT_EQ(field.calls, 1u);
   const Cell background = BackgroundCell(plan, 10, 10);
@@ -92,12 +104,12 @@ TEST(Shade, ZeroMaxTravelMarchesOneStep) {
 
 TEST(Shade, MarchStopsAtMaxTravelOrAfterTheLastStep) {
   // travel runs -1, -0.5, 0, ... and reaches 2 on the sixth step.
-  ScriptedField near{{{1.0f}}};
-  ShadeCellWith(Plan(Params(1, 2.0f, 0.5f, 0)), near, 3, 4);
+  ScriptedField<CarvedLattice> near{{{1.0f}}};
+  ShadeCellWith(Plan<CarvedLattice>(Params(2.0f, 0.5f, 0)), near, 3, 4);
   EXPECT_EQ(near.calls, 6u);
   // Never a hit, never far enough: kLastMarchStep + 1 steps.
-  ScriptedField grazing{{{0.001f}}};
-  ShadeCellWith(Plan(Params(1, 1e9f, 0.3f, 1)), grazing, 3, 4);
+  ScriptedField<CarvedLattice> grazing{{{0.001f}}};
+  ShadeCellWith(Plan<CarvedLattice>(Params(1e9f, 0.3f, 1)), grazing, 3, 4);
   EXPECT_EQ(grazing.calls, static_cast<std::size_t>(kLastMarchStep + 1));
   // The first step starts at the camera and moves by stepScale * d * D.
   EXPECT_EQ(near.points[0].x, 0.0f);
@@ -105,10 +117,11 @@ TEST(Shade, MarchStopsAtMaxTravelOrAfterTheLastStep) {
 }
 
 TEST(Shade, HitWithoutBounceShadesTheFirstHitOnly) {
-  // Scene 7: the colour group is beatCount + 1. A normal of (0, 0, 1) faces
-  // the light fully: W = 1.
-  ScriptedField field{{{-1.0f}, {0.0f}, {0.0f}, {1.0f}, {-1.0f}}};
-  const Cell cell = ShadeCellWith(Plan(Params(7, 9.0f, 0.3f, 0), 3), field, kCentreColumn, kCentreRow);
+  // The octahedron: the colour group is beatCount + 1. A normal of (0, 0, 1)
+  // faces the light fully: W = 1.
+  ScriptedField<TwistedOctahedron> field{{{-1.0f}, {0.0f}, {0.0f}, {1.0f}, {-1.0f}}};
+  const Cell cell =
+      ShadeCellWith(Plan<TwistedOctahedron>(Params(9.0f, 0.3f, 0), 3), field, kCentreColumn, kCentreRow);
   EXPECT_EQ(field.calls, 4u);  // the march step and the three normal samples
   // Fog q = (-1 - 0.3) / 9, so 3.5 (1 - q) > 3 and 3 (1 - 0.7 q) > 2.
   EXPECT_EQ(cell.ch, 219);
@@ -119,8 +132,9 @@ TEST(Shade, HitWithoutBounceShadesTheFirstHitOnly) {
 }
 
 TEST(Shade, HitAfterTheBounceAddsABackground) {
-  ScriptedField field{{{-1.0f}, {0.0f}, {0.0f}, {1.0f}, {-1.0f}, {0.0f}, {0.0f}, {1.0f}}};
-  const Cell cell = ShadeCellWith(Plan(Params(7, 9.0f, 0.3f, 1), 0), field, kCentreColumn, kCentreRow);
+  ScriptedField<TwistedOctahedron> field{{{-1.0f}, {0.0f}, {0.0f}, {1.0f}, {-1.0f}, {0.0f}, {0.0f}, {1.0f}}};
+  const Cell cell =
+      ShadeCellWith(Plan<TwistedOctahedron>(Params(9.0f, 0.3f, 1), 0), field, kCentreColumn, kCentreRow);
   EXPECT_EQ(field.calls, 8u);
   EXPECT_EQ(cell.ch, 219);
   // Foreground: group 1 (green), white; background: group 1 bright (0xA0),
@@ -132,8 +146,9 @@ TEST(Shade, HitAfterTheBounceAddsABackground) {
 }
 
 TEST(Shade, MissAfterTheBounceKeepsTheFirstHit) {
-  ScriptedField field{{{-1.0f}, {0.0f}, {0.0f}, {1.0f}, {5.0f}}};
-  const Cell cell = ShadeCellWith(Plan(Params(7, 9.0f, 0.3f, 1), 0), field, kCentreColumn, kCentreRow);
+  ScriptedField<TwistedOctahedron> field{{{-1.0f}, {0.0f}, {0.0f}, {1.0f}, {5.0f}}};
+  const Cell cell =
+      ShadeCellWith(Plan<TwistedOctahedron>(Params(9.0f, 0.3f, 1), 0), field, kCentreColumn, kCentreRow);
   EXPECT_GT(field.calls, 5u);
   EXPECT_EQ(cell.ch, 219);
   EXPECT_EQ(cell.attr, 15);
@@ -141,15 +156,16 @@ TEST(Shade, MissAfterTheBounceKeepsTheFirstHit) {
 
 TEST(Shade, NonFiniteFogCountsAsLevelZero) {
   // maxTravel 0 and a hit on the first step: q = travel / 0.
-  ScriptedField facing{{{-1.0f}, {0.0f}, {0.0f}, {1.0f}}};
-  const Cell a = ShadeCellWith(Plan(Params(7, 0.0f, 0.5f, 1), 0), facing, kCentreColumn, kCentreRow);
+  ScriptedField<TwistedOctahedron> facing{{{-1.0f}, {0.0f}, {0.0f}, {1.0f}}};
+  const Cell a =
+      ShadeCellWith(Plan<TwistedOctahedron>(Params(0.0f, 0.5f, 1), 0), facing, kCentreColumn, kCentreRow);
   EXPECT_EQ(a.ch, 176);  // s = 0
   EXPECT_EQ(a.attr, 2);  // l = 0 in group 1: dark green
   // In the tunnel the glint override still applies: a normal of (1, 0, 0)
   // bends the ray to nothing, G = 0 < 0.2, so l = 2; the hit lies at z = -1,
   // so the colour index 2 + 3 trunc(-1) = -1 wraps to 14, white.
-  ScriptedField side{{{-1.0f}, {1.0f}, {0.0f}, {0.0f}}};
-  const Cell b = ShadeCellWith(Plan(Params(4, 0.0f, 0.5f, 0)), side, kCentreColumn, kCentreRow);
+  ScriptedField<GearTunnel> side{{{-1.0f}, {1.0f}, {0.0f}, {0.0f}}};
+  const Cell b = ShadeCellWith(Plan<GearTunnel>(Params(0.0f, 0.5f, 0)), side, kCentreColumn, kCentreRow);
   EXPECT_EQ(b.ch, 176);
   EXPECT_EQ(b.attr, 15);
 }
@@ -157,42 +173,53 @@ TEST(Shade, NonFiniteFogCountsAsLevelZero) {
 TEST(Shade, NegativeColourIndicesWrap) {
   // The tubes colour by trunc(0.25 z): a hit at z = -9 gives 3 trunc(-2.25)
   // = -6; with the level 1 the index -5 wraps to 10, bright blue.
-  SceneParams scene = Params(2, 33.0f, 0.3f, 0);
+  SceneParams scene = Params(33.0f, 0.3f, 0);
   scene.camPos = {0.0f, 0.0f, -8.0f};
-  ScriptedField field{{{-1.0f}, {0.0f}, {0.0f}, {1.0f}}};
-  EXPECT_EQ(ShadeCellWith(Plan(scene), field, kCentreColumn, kCentreRow).attr, 9);
+  ScriptedField<WindingTubes> field{{{-1.0f}, {0.0f}, {0.0f}, {1.0f}}};
+  EXPECT_EQ(ShadeCellWith(Plan<WindingTubes>(scene), field, kCentreColumn, kCentreRow).attr, 9);
 }
 
 TEST(Shade, MaterialTags) {
   // A normal of (1, 0, 0) gives W = 0.5 and the bright level.
-  // Scene 8 takes the tag that the last normal sample left: 0, yellow.
-  ScriptedField eight{{{-1.0f, 2}, {1.0f, 2}, {0.0f, 2}, {0.0f, 0}}};
-  EXPECT_EQ(ShadeCellWith(Plan(Params(8, 8.0f, 1.0f, 0), 5), eight, kCentreColumn, kCentreRow).attr, 14);
-  // Scene 3 steps the field's tag by the beat: (2 + 4) mod 5 = 1, green.
-  ScriptedField three{{{-1.0f, 0}, {1.0f, 0}, {0.0f, 0}, {0.0f, 2}}};
-  EXPECT_EQ(ShadeCellWith(Plan(Params(3, 9.0f, 0.3f, 0), 4), three, kCentreColumn, kCentreRow).attr, 10);
-  // Scene 1 colours by the 100-unit block: a hit at (0, 0, 250) is in
+  // The spiky ball in a sphere takes the tag that the last normal sample
+  // left: 0, yellow.
+  ScriptedField<SpikyBallInSphere> inSphere{{{-1.0f, 2}, {1.0f, 2}, {0.0f, 2}, {0.0f, 0}}};
+  EXPECT_EQ(
+      ShadeCellWith(Plan<SpikyBallInSphere>(Params(8.0f, 1.0f, 0), 5), inSphere, kCentreColumn, kCentreRow).attr,
+      14);
+  // The folded blob steps the field's tag by the beat: (2 + 4) mod 5 = 1,
+  // green.
+  ScriptedField<FoldedBlob> blob{{{-1.0f, 0}, {1.0f, 0}, {0.0f, 0}, {0.0f, 2}}};
+  EXPECT_EQ(ShadeCellWith(Plan<FoldedBlob>(Params(9.0f, 0.3f, 0), 4), blob, kCentreColumn, kCentreRow).attr, 10);
+  // The lattice colours by the 100-unit block: a hit at (0, 0, 250) is in
   // block 2, cyan.
-  SceneParams lattice = Params(1, 250.0f, 0.3f, 0);
+  SceneParams lattice = Params(250.0f, 0.3f, 0);
   lattice.camPos = {0.0f, 0.0f, 251.0f};
-  ScriptedField one{{{-1.0f}, {1.0f}, {0.0f}, {0.0f}}};
-  EXPECT_EQ(ShadeCellWith(Plan(lattice), one, kCentreColumn, kCentreRow).attr, 11);
-  // Scene 6 uses beatCount + 4 whatever the field says: 1 + 4 = 5, yellow.
-  ScriptedField six{{{-1.0f, 2}, {1.0f, 2}, {0.0f, 2}, {0.0f, 2}}};
-  EXPECT_EQ(ShadeCellWith(Plan(Params(6, 6.0f, 1.0f, 0), 1), six, kCentreColumn, kCentreRow).attr, 14);
+  ScriptedField<CarvedLattice> one{{{-1.0f}, {1.0f}, {0.0f}, {0.0f}}};
+  EXPECT_EQ(ShadeCellWith(Plan<CarvedLattice>(lattice), one, kCentreColumn, kCentreRow).attr, 11);
+  // The spiky ball uses beatCount + 4 whatever the field says: 1 + 4 = 5,
+  // yellow.
+  ScriptedField<SpikyBall> spiky{{{-1.0f, 2}, {1.0f, 2}, {0.0f, 2}, {0.0f, 2}}};
+  EXPECT_EQ(ShadeCellWith(Plan<SpikyBall>(Params(6.0f, 1.0f, 0), 1), spiky, kCentreColumn, kCentreRow).attr, 14);
+}
+
+template <class Scene>
+std::uint16_t PatternAttr(int beats) {
+  return BackgroundCell(Plan<Scene>(Params(9.0f, 0.3f, 0), beats), 5, 6).attr;
 }
 
 TEST(Shade, BackgroundPatternColourStepsWithTheBeat) {
-  const auto attr = [](int sceneId, int beats) { return BackgroundCell(Plan(Params(sceneId, 9.0f, 0.3f, 0), beats), 5, 6).attr; };
-  for (const int sceneId : {0, 1, 2, 4}) EXPECT_EQ(attr(sceneId, 3), 0);
-  EXPECT_EQ(attr(3, 3), 5);
-  EXPECT_EQ(attr(5, 3), 3);
-  EXPECT_EQ(attr(6, 3), 1);
-  EXPECT_EQ(attr(7, 0), 3);
-  EXPECT_EQ(attr(8, 4), 2);
-  EXPECT_EQ(attr(3, -7), 5);  // (-6) mod 5 = 4
+  EXPECT_EQ(PatternAttr<GearTunnel>(3), 0);
+  EXPECT_EQ(PatternAttr<CarvedLattice>(3), 0);
+  EXPECT_EQ(PatternAttr<WindingTubes>(3), 0);
+  EXPECT_EQ(PatternAttr<FoldedBlob>(3), 5);
+  EXPECT_EQ(PatternAttr<MergedBlobs>(3), 3);
+  EXPECT_EQ(PatternAttr<SpikyBall>(3), 1);
+  EXPECT_EQ(PatternAttr<TwistedOctahedron>(0), 3);
+  EXPECT_EQ(PatternAttr<SpikyBallInSphere>(4), 2);
+  EXPECT_EQ(PatternAttr<FoldedBlob>(-7), 5);  // (-6) mod 5 = 4
   // Only the two pattern characters.
-  const ShadePlan plan = Plan(Params(1, 9.0f, 0.3f, 0));
+  const ShadePlan plan = Plan<CarvedLattice>(Params(9.0f, 0.3f, 0));
   int squares = 0;
   for (int row = 0; row < kRows; ++row)
     for (int column = 0; column < kColumns; ++column) {

@@ -20,7 +20,7 @@ double Clamp(double value, double top) {
   return value;
 }
 
-SceneParams Params(int sceneId, Vec3 camPos, float maxTravel, float stepScale, float hitEpsilon,
+SceneParams Params(SceneId sceneId, Vec3 camPos, float maxTravel, float stepScale, float hitEpsilon,
                    int maxBounce) {
   SceneParams params;
   params.sceneId = sceneId;
@@ -42,7 +42,7 @@ SceneParams DirectScene(int orderPosition, double sceneTime, const MusicPulse& p
   const double previous = previousMaxTravel;
 
   if (orderPosition <= 3) {  // the carved lattice fades in
-    SceneParams params = Params(1, {100.0f * Sin(0.7f * t), 100.0f * Sin(0.9f * t), 200.0f},
+    SceneParams params = Params(SceneId::kCarvedLattice, {100.0f * Sin(0.7f * t), 100.0f * Sin(0.9f * t), 200.0f},
                                 static_cast<float>(Clamp(previous + 50.0 * frameDelta, 250.0)), 0.3f, 0.0003f, 1);
     params.camAngleX = 11.5f * Sin(0.04f * t);
     params.camAngleY = 15.5f * Sin(0.05f * t);
@@ -50,28 +50,33 @@ SceneParams DirectScene(int orderPosition, double sceneTime, const MusicPulse& p
     return params;
   }
   if (orderPosition <= 7) {  // along the first of the winding tubes
-    SceneParams params = Params(2, {Sin(1.5f * t) + Cos(0.9f * t), Sin(1.5f * t) + Cos(1.2f * t), 3.0f * t},
-                                33.0f, 0.3f, 0.0003f, 1);
+    SceneParams params = Params(SceneId::kWindingTubes,
+                                {Sin(1.5f * t) + Cos(0.9f * t), Sin(1.5f * t) + Cos(1.2f * t), 3.0f * t}, 33.0f,
+                                0.3f, 0.0003f, 1);
     params.camAngleX = static_cast<float>(-(kPi / 4.0) * static_cast<double>(Sin(0.5f * t)));
     params.camAngleY = static_cast<float>(kPi * static_cast<double>(Sin(0.25f * t)) + kPi);
     params.camAngleZ = 55.0f * Cos(0.025f * t);
     return params;
   }
   if (orderPosition <= 9)
-    return Params(5, {1.5f * Sin(t), 1.5f * Cos(0.7f * t), -6.0f}, 9.0f, 0.5f, 0.0003f, 0);
+    return Params(SceneId::kMergedBlobs, {1.5f * Sin(t), 1.5f * Cos(0.7f * t), -6.0f}, 9.0f, 0.5f, 0.0003f, 0);
   if (orderPosition <= 11)
-    return Params(6, {Sin(1.3f * t + b), Cos(1.7f * t - b), Sin(t + a) - 3.0f}, 6.0f, 1.0f, 0.0001f, 1);
+    return Params(SceneId::kSpikyBall, {Sin(1.3f * t + b), Cos(1.7f * t - b), Sin(t + a) - 3.0f}, 6.0f, 1.0f,
+                  0.0001f, 1);
   if (orderPosition <= 13)
-    return Params(7, {Sin(1.3f * t + b), Cos(1.7f * t - b), Sin(t - a) - 6.0f}, 9.0f, 0.3f, 0.0003f, 1);
+    return Params(SceneId::kTwistedOctahedron, {Sin(1.3f * t + b), Cos(1.7f * t - b), Sin(t - a) - 6.0f}, 9.0f,
+                  0.3f, 0.0003f, 1);
   if (orderPosition <= 15)
-    return Params(3, {Cos(1.3f * t + b), Sin(1.7f * t + b), Sin(t + a) - 5.5f}, 9.0f, 0.3f, 0.0003f, 1);
+    return Params(SceneId::kFoldedBlob, {Cos(1.3f * t + b), Sin(1.7f * t + b), Sin(t + a) - 5.5f}, 9.0f, 0.3f,
+                  0.0003f, 1);
   if (orderPosition <= 17)
-    return Params(8, {2.0f * Sin(0.5f * t - b), 2.0f * Cos(0.7f * t - b), Sin(t - a) - 2.5f}, 8.0f, 1.0f,
-                  0.0001f, 0);
+    return Params(SceneId::kSpikyBallInSphere, {2.0f * Sin(0.5f * t - b), 2.0f * Cos(0.7f * t - b), Sin(t - a) - 2.5f},
+                  8.0f, 1.0f, 0.0001f, 0);
   const Vec3 tunnelCam{0.6f * Sin(t), 0.6f * Cos(0.7f * t), 4.0f * t - 1.0f};
-  if (orderPosition <= 19) return Params(4, tunnelCam, 33.0f, 0.5f, 0.0003f, 0);
+  if (orderPosition <= 19) return Params(SceneId::kGearTunnel, tunnelCam, 33.0f, 0.5f, 0.0003f, 0);
   // The tunnel fades out.
-  return Params(0, tunnelCam, static_cast<float>(Clamp(previous - 9.0 * frameDelta, 33.0)), 0.5f, 0.0003f, 0);
+  return Params(SceneId::kGearTunnelFadeOut, tunnelCam, static_cast<float>(Clamp(previous - 9.0 * frameDelta, 33.0)),
+                0.5f, 0.0003f, 0);
 }
 
 DirectorCarry SteadyRunCarry(int orderPosition, double sceneTime, double frameStep) {

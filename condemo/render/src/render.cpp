@@ -22,33 +22,34 @@ namespace condemo {
 
 namespace {
 
-// One row of the scene table: the field's functions, each preparing the
+// One row of the scene table: the scene's functions, each preparing the
 // field's per-frame values itself.
 struct SceneEntry {
+  SceneId id;
   const char* name;
   float (*distance)(const FrameState& frame, Vec3 p, int& materialTag);
   Cell (*shadeCell)(const FrameState& frame, int column, int row);
   void (*renderBand)(const FrameState& frame, int first, int end, CellGrid& grid);
 };
 
-template <class Field>
+template <class Scene>
 float DistanceOf(const FrameState& frame, Vec3 p, int& materialTag) {
-  return Field::Prepare(frame).Distance(p, materialTag);
+  return Scene::Prepare(frame).Distance(p, materialTag);
 }
 
-template <class Field>
+template <class Scene>
 Cell ShadeCellOf(const FrameState& frame, int column, int row) {
-  return ShadeCellWith(PrepareShade(frame), Field::Prepare(frame), column, row);
+  return ShadeCellWith(PrepareShade<Scene>(frame), Scene::Prepare(frame), column, row);
 }
 
 // Renders the band's cells, row by row, marching four cells side by side:
 // one distance evaluation of the field serves a step of each (condemo/
 // lanes.h), and each lane then advances, shades and ends on its own. A lane
 // whose cell is done takes the band's next cell.
-template <class Field>
+template <class Scene>
 [[gnu::flatten]] void RenderBandOf(const FrameState& frame, int first, int end, CellGrid& grid) {
-  const ShadePlan plan = PrepareShade(frame);
-  const Field field = Field::Prepare(frame);
+  const ShadePlan plan = PrepareShade<Scene>(frame);
+  const Scene field = Scene::Prepare(frame);
   const int width = end - first;
   const int count = width * kRows;
   int next = 0;  // the band's next cell, counted row by row
@@ -88,27 +89,34 @@ template <class Field>
   }
 }
 
-template <class Field>
-constexpr SceneEntry EntryOf(const char* name) {
-  return {name, DistanceOf<Field>, ShadeCellOf<Field>, RenderBandOf<Field>};
+template <class Scene>
+constexpr SceneEntry EntryOf(SceneId id, const char* name) {
+  return {id, name, DistanceOf<Scene>, ShadeCellOf<Scene>, RenderBandOf<Scene>};
 }
 
-// Indexed by sceneId.
+// Every scene: its field and look (condemo/scenes/*.h) and its name, in the
+// order of SceneId.
 constexpr SceneEntry kScenes[kSceneCount] = {
-    EntryOf<GearTunnel>("gear-disc tunnel"),
-    EntryOf<CarvedLattice>("carved sphere lattice"),
-    EntryOf<WindingTubes>("winding tubes"),
-    EntryOf<FoldedBlob>("folded blob"),
-    EntryOf<GearTunnel>("gear-disc tunnel"),
-    EntryOf<MergedBlobs>("merged blobs"),
-    EntryOf<SpikyBall>("twisted spiky ball"),
-    EntryOf<TwistedOctahedron>("twisted octahedron"),
-    EntryOf<SpikyBallInSphere>("spiky ball in a sphere"),
+    EntryOf<GearTunnel>(SceneId::kGearTunnelFadeOut, "gear-disc tunnel"),
+    EntryOf<CarvedLattice>(SceneId::kCarvedLattice, "carved sphere lattice"),
+    EntryOf<WindingTubes>(SceneId::kWindingTubes, "winding tubes"),
+    EntryOf<FoldedBlob>(SceneId::kFoldedBlob, "folded blob"),
+    EntryOf<GearTunnel>(SceneId::kGearTunnel, "gear-disc tunnel"),
+    EntryOf<MergedBlobs>(SceneId::kMergedBlobs, "merged blobs"),
+    EntryOf<SpikyBall>(SceneId::kSpikyBall, "twisted spiky ball"),
+    EntryOf<TwistedOctahedron>(SceneId::kTwistedOctahedron, "twisted octahedron"),
+    EntryOf<SpikyBallInSphere>(SceneId::kSpikyBallInSphere, "spiky ball in a sphere"),
 };
+static_assert([] {
+  for (int i = 0; i < kSceneCount; ++i)
+    if (kScenes[i].id != static_cast<SceneId>(i)) return false;
+  return true;
+}(), "the scene table is in the order of SceneId");
 
-const SceneEntry& EntryFor(int sceneId) {
-  if (sceneId < 0 || sceneId >= kSceneCount) throw std::out_of_range("no scene " + std::to_string(sceneId));
-  return kScenes[sceneId];
+const SceneEntry& EntryFor(SceneId sceneId) {
+  const int index = static_cast<int>(sceneId);
+  if (index < 0 || index >= kSceneCount) throw std::out_of_range("no scene " + std::to_string(index));
+  return kScenes[index];
 }
 
 // One thread per band, started in order and joined in order. noexcept: a
@@ -125,7 +133,7 @@ void RenderBands(const SceneEntry& entry, const FrameState& frame, int workerCou
 
 }  // namespace
 
-const char* SceneName(int sceneId) { return EntryFor(sceneId).name; }
+const char* SceneName(SceneId sceneId) { return EntryFor(sceneId).name; }
 
 float SceneDistance(const FrameState& frame, Vec3 p, int& materialTag) {
   return EntryFor(frame.scene.sceneId).distance(frame, p, materialTag);

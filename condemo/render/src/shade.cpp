@@ -20,41 +20,9 @@ constexpr std::uint16_t kReflection[10] = {0x60, 0xE0, 0x20, 0xA0, 0x30, 0xB0, 0
 constexpr std::uint16_t kShadeChars[4] = {176, 177, 178, 219};
 constexpr std::uint16_t kPatternDot = 8, kPatternSquare = 254;
 
-// The residue of value modulo m in 0..m-1, also for negative values.
-int Residue(long long value, int m) {
-  const long long r = value % m;
-  return static_cast<int>(r < 0 ? r + m : r);
-}
-
-// trunc(x) lowered to top; 0 where x is not finite (the fog ratio of a
-// frame whose maxTravel is 0).
-int Level(float x, int top) { return std::isfinite(x) ? std::min(kalt::TruncInt(x), top) : 0; }
-
-// The colour group of a hit before the scene's colour rule reduces it.
-long long MaterialOf(const ShadePlan& plan, const Hit& hit) {
-  const long long beat = plan.beatCount;
-  switch (plan.scene.sceneId) {
-    case 1: {  // the 100-unit block that was hit
-      const auto block = [](float w) { return static_cast<long long>(kalt::TruncInt(std::fabs(w) / 100.0f)); };
-      return block(hit.point.x) + block(hit.point.y) + block(hit.point.z);
-    }
-    case 3:
-      return Residue(hit.fieldTag + beat, 5);
-    case 5:
-    case 7:
-      return beat + 1;
-    case 6:
-      return beat + 4;
-    case 8:
-      return hit.fieldTag;
-    default:
-      return 0;
-  }
-}
-
 }  // namespace
 
-ShadePlan PrepareShade(const FrameState& frame) {
+ShadePlan PrepareShade(const FrameState& frame, std::uint16_t patternAttr) {
   const SceneParams& scene = frame.scene;
   ShadePlan plan{};
   plan.scene = scene;
@@ -68,24 +36,7 @@ ShadePlan PrepareShade(const FrameState& frame) {
   plan.ringX = scene.camPos.x * 10.0f;
   plan.ringY = scene.camPos.y * 10.0f;
   plan.ringShift = 55.0f * plan.t;
-  // The pattern shows in one of the five dark colours 1..5, stepping with
-  // the beat, in the scenes of the spheres and blobs; elsewhere it is black.
-  const long long beat = frame.pulse.beatCount;
-  switch (scene.sceneId) {
-    case 3:
-      plan.patternAttr = static_cast<std::uint16_t>(Residue(beat + 1, 5) + 1);
-      break;
-    case 5:
-      plan.patternAttr = static_cast<std::uint16_t>(Residue(beat + 4, 5) + 1);
-      break;
-    case 6:
-    case 7:
-    case 8:
-      plan.patternAttr = static_cast<std::uint16_t>(Residue(beat + 2, 5) + 1);
-      break;
-    default:
-      plan.patternAttr = 0;
-  }
+  plan.patternAttr = patternAttr;
   return plan;
 }
 
@@ -124,8 +75,7 @@ MarchState StartMarch(const ShadePlan& plan, int column, int row) {
   return m;
 }
 
-Vec3 ShadeHit(const ShadePlan& plan, const Hit& hit, int bounce, Cell& cell) {
-  const SceneParams& scene = plan.scene;
+HitLight LightHit(const ShadePlan& plan, const Hit& hit) {
   // 1. The normal, left as it is when the samples are all 0.
   const float length = kalt::Length(hit.samples);
   const Vec3 normal = length == 0.0f ? hit.samples : hit.samples / length;
@@ -135,35 +85,18 @@ Vec3 ShadeHit(const ShadePlan& plan, const Hit& hit, int bounce, Cell& cell) {
   const float x = 2.0f * kalt::Dot(normal, d);
   const Vec3 bent{normal.x * (d.x - x), normal.y * (d.y - x), normal.z * (d.z - x)};
   const float glint = std::max(kalt::Dot(bent, plan.light), 0.0f);
-  // 3. The material and the fog.
-  const long long tag = MaterialOf(plan, hit);
-  const float fog = hit.travel / scene.maxTravel;
-  if (bounce == 0) {
-    // 4. First hit: shade character and foreground colour.
-    const int shade = std::clamp(Level(3.5f * diffuse * (1.0f - fog), 3), 0, 3);
-    int level;
-    long long colour;
-    switch (scene.sceneId) {
-      case 0:
-      case 4:  // coloured by the slab of z
-        level = glint < 0.2f ? 2 : Level(3.0f * diffuse * (1.0f - fog), 1);
-        colour = level + 3LL * kalt::TruncInt(hit.point.z);
-        break;
-      case 2:  // coloured by four-unit stretches of the tubes
-        level = glint > 1.5f ? 2 : Level(3.0f * diffuse * (1.0f - fog), 1);
-        colour = level + 3LL * kalt::TruncInt(0.25f * hit.point.z);
-        break;
-      default:  // coloured by the material
-        level = Level(3.0f * diffuse * (1.0f - 0.7f * fog), 2);
-        colour = level + 3 * tag;
-    }
-    cell = {kShadeChars[shade], kForeground[Residue(colour, 15)]};
-  } else {
-    // 5. A hit after a bounce adds a background colour.
-    const int level = Level(2.0f * diffuse * (1.0f - 0.7f * fog), 1);
-    cell.attr = static_cast<std::uint16_t>(cell.attr + kReflection[Residue(level + 2 * tag, 10)]);
-  }
-  return bent;
+  // 3. The fog.
+  return {diffuse, glint, hit.travel / plan.scene.maxTravel, bent};
+}
+
+Cell SurfaceCell(const HitLight& light, long long colour) {
+  const int shade = std::clamp(Level(3.5f * light.diffuse * (1.0f - light.fog), 3), 0, 3);
+  return {kShadeChars[shade], kForeground[Residue(colour, 15)]};
+}
+
+void AddReflection(const HitLight& light, long long material, Cell& cell) {
+  const int level = Level(2.0f * light.diffuse * (1.0f - 0.7f * light.fog), 1);
+  cell.attr = static_cast<std::uint16_t>(cell.attr + kReflection[Residue(level + 2 * material, 10)]);
 }
 
 }  // namespace condemo

@@ -32,10 +32,29 @@ struct CellGrid {
   const Cell& At(int column, int row) const { return cells[row * kColumns + column]; }
 };
 
-// What the scene director sets for a frame: which field is drawn, the camera,
-// and the march settings.
+// The scenes, each a distance field with its look (condemo/scenes/*.h),
+// listed in the scene table of render.cpp. The numbers 0..8 are the scene
+// numbers wherever a scene crosses a boundary as an int.
+enum class SceneId : int {
+  // The gear-disc tunnel fading out: the field and the look of kGearTunnel,
+  // which the director gives a shrinking maxTravel after the song's last
+  // tunnel positions.
+  kGearTunnelFadeOut = 0,
+  kCarvedLattice = 1,
+  kWindingTubes = 2,
+  kFoldedBlob = 3,
+  kGearTunnel = 4,
+  kMergedBlobs = 5,
+  kSpikyBall = 6,
+  kTwistedOctahedron = 7,
+  kSpikyBallInSphere = 8,
+};
+inline constexpr int kSceneCount = 9;
+
+// What the scene director sets for a frame: which scene is drawn, the
+// camera, and the march settings.
 struct SceneParams {
-  int sceneId = 0;  // 0..8: the distance field and its colour rules
+  SceneId sceneId = SceneId::kGearTunnelFadeOut;  // the distance field and its look
   float camAngleX = 0.0f, camAngleY = 0.0f, camAngleZ = 0.0f;  // radians
   Vec3 camPos{0.0f, 0.0f, 0.0f};
   float maxTravel = 0.0f;      // march distance limit and fog scale

@@ -1,21 +1,20 @@
-// condemo/render.h - rendering frames: the scene fields by sceneId, one cell,
-// one band of columns, and a whole frame split over worker threads.
+// condemo/render.h - rendering frames: the scenes by sceneId, one cell, one
+// band of columns, and a whole frame split over worker threads.
 //
-// A sceneId outside 0..8 makes these functions throw std::out_of_range.
+// A sceneId outside 0..8 (a SceneId made from another number) makes these
+// functions throw std::out_of_range.
 #pragma once
 
 #include "condemo/frame_state.h"
 
 namespace condemo {
 
-inline constexpr int kSceneCount = 9;
-
 // A short name of the scene's field ("carved sphere lattice").
-const char* SceneName(int sceneId);
+const char* SceneName(SceneId sceneId);
 
 // The distance from p to the surface of the frame's scene: positive outside,
-// negative inside. Scenes 3 and 8 set materialTag (0 or 2); the others leave
-// it as it was. Prepares the scene's per-frame values on every call: for
+// negative inside. The folded blob and the spiky ball in a sphere set
+// materialTag (0 or 2); the others leave it as it was. Prepares the scene's per-frame values on every call: for
 // tests and tools, not for marching.
 float SceneDistance(const FrameState& frame, Vec3 p, int& materialTag);
 

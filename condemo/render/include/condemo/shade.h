@@ -1,12 +1,15 @@
 // condemo/shade.h - the cell shader: a ring pattern as the background, then
 // a ray marched from the camera through the cell into a scene field, a hit
 // shaded into one of four shade characters and a colour, and with one bounce
-// allowed a second hit along a bent ray adding a background colour.
+// allowed a second hit along a bent ray adding a background colour. The
+// colours are the scene's look (condemo/scene_look.h), taken from the scene
+// struct that the templates below are given.
 #pragma once
 
 #include <cstdint>
 
 #include "condemo/frame_state.h"
+#include "condemo/scene_look.h"
 #include "condemo/toolbox.h"
 
 namespace condemo {
@@ -24,7 +27,15 @@ struct ShadePlan {
   std::uint16_t patternAttr;     // the colour of the background pattern
 };
 
-ShadePlan PrepareShade(const FrameState& frame);
+// The plan of a frame whose background pattern has the attribute
+// patternAttr.
+ShadePlan PrepareShade(const FrameState& frame, std::uint16_t patternAttr);
+
+// The plan of a frame in the look of Scene.
+template <class Scene>
+ShadePlan PrepareShade(const FrameState& frame) {
+  return PrepareShade(frame, Scene::PatternAttr(frame.pulse.beatCount));
+}
 
 // Turns v like the camera: (y, z) by the X angle, then (x, z) by the Y angle,
 // then (x, y) by the Z angle.
@@ -36,27 +47,40 @@ Vec3 CameraTurn(const ShadePlan& plan, Vec3 v);
 Vec3 CellDirection(const ShadePlan& plan, int column, int row);
 
 // The moving ring pattern that a cell shows when its ray hits nothing:
-// character 254 or 8, in the scene's pattern colour (black on black in the
-// scenes 0, 1, 2 and 4). Draws the cell's one pseudo-random number.
+// character 254 or 8, in the plan's pattern colour. Draws the cell's one
+// pseudo-random number.
 Cell BackgroundCell(const ShadePlan& plan, int column, int row);
 
-// A surface hit as the march found it.
-struct Hit {
-  Vec3 point;      // h: the full step from where the hit distance was measured
-  Vec3 samples;    // the field at h + 0.001 along x, y and z, in that order
-  Vec3 direction;  // the ray direction that hit
-  float travel;    // the march distance so far
-  int fieldTag;    // materialTag as the last of the samples left it
-};
+// The light at a hit: the normal from the samples, the diffuse term, the
+// glint, the fog and the bent direction.
+HitLight LightHit(const ShadePlan& plan, const Hit& hit);
 
-// Shades a hit into the cell: on the first hit (bounce 0) the shade character
-// and the foreground colour replace the cell; on a later hit a background
-// colour is added to the attribute. Returns the bent direction
-// N * (D - 2 N.D), component-wise, along which the march goes on if another
-// bounce is allowed. A non-finite fog ratio (maxTravel 0) makes every level
-// taken from it 0; colour indices are reduced to their non-negative residues
-// and the shade level to 0..3, so no input indexes outside the tables.
-Vec3 ShadeHit(const ShadePlan& plan, const Hit& hit, int bounce, Cell& cell);
+// A first hit: the shade character min(trunc(3.5 W (1 - q)), 3), in the
+// foreground of the colour index taken mod 15.
+Cell SurfaceCell(const HitLight& light, long long colour);
+
+// A hit after a bounce adds to the attribute the reflection background of
+// the group material mod 5, at the level min(trunc(2 W (1 - 0.7 q)), 1).
+void AddReflection(const HitLight& light, long long material, Cell& cell);
+
+// Shades a hit into the cell in the look of Scene: on the first hit (bounce
+// 0) the shade character and the foreground colour replace the cell; on a
+// later hit a background colour is added to the attribute. Returns the bent
+// direction N * (D - 2 N.D), component-wise, along which the march goes on
+// if another bounce is allowed. A non-finite fog ratio (maxTravel 0) makes
+// every level taken from it 0; colour indices are reduced to their
+// non-negative residues and the shade level to 0..3, so no input indexes
+// outside the tables.
+template <class Scene>
+Vec3 ShadeHit(const ShadePlan& plan, const Hit& hit, int bounce, Cell& cell) {
+  const HitLight light = LightHit(plan, hit);
+  const long long material = Scene::Material(hit, plan.beatCount);
+  if (bounce == 0)
+    cell = SurfaceCell(light, Scene::SurfaceColour(light, hit, material));
+  else
+    AddReflection(light, material, cell);
+  return light.bent;
+}
 
 // A cell's march between two steps.
 struct MarchState {
@@ -75,15 +99,15 @@ MarchState StartMarch(const ShadePlan& plan, int column, int row);
 // Shades the hit found by a step whose distance estimate was d, with the
 // normal from three samples of the field around it, and ends the march or
 // bends the ray.
-template <class Field>
-void HitStep(const ShadePlan& plan, const Field& field, float d, MarchState& m) {
+template <class Scene>
+void HitStep(const ShadePlan& plan, const Scene& field, float d, MarchState& m) {
   const SceneParams& scene = plan.scene;
   Hit hit{m.p + ((1.0f - scene.stepScale) * d) * m.dir, {}, m.dir, m.travel, 0};
   hit.samples.x = field.Distance(hit.point + Vec3{0.001f, 0.0f, 0.0f}, m.tag);
   hit.samples.y = field.Distance(hit.point + Vec3{0.0f, 0.001f, 0.0f}, m.tag);
   hit.samples.z = field.Distance(hit.point + Vec3{0.0f, 0.0f, 0.001f}, m.tag);
   hit.fieldTag = m.tag;
-  const Vec3 bent = ShadeHit(plan, hit, m.bounce, m.cell);
+  const Vec3 bent = ShadeHit<Scene>(plan, hit, m.bounce, m.cell);
   if (++m.bounce > scene.maxBounce) {
     m.done = true;
     return;
@@ -97,8 +121,8 @@ void HitStep(const ShadePlan& plan, const Field& field, float d, MarchState& m) 
 // advance, shade a hit, and decide whether the march goes on. The march ends
 // after a hit when no bounce is left, when travel reaches maxTravel (at once
 // when maxTravel is 0 or less), or after kLastMarchStep + 1 steps.
-template <class Field>
-void StepBy(const ShadePlan& plan, const Field& field, float d, MarchState& m) {
+template <class Scene>
+void StepBy(const ShadePlan& plan, const Scene& field, float d, MarchState& m) {
   const SceneParams& scene = plan.scene;
   const float advance = scene.stepScale * d;
   m.p = m.p + advance * m.dir;
@@ -110,17 +134,17 @@ void StepBy(const ShadePlan& plan, const Field& field, float d, MarchState& m) {
   m.done = !(m.travel < scene.maxTravel && scene.maxTravel > 0.0f) || ++m.step > kLastMarchStep;
 }
 
-// One step of the march. The field is given as an object whose
+// One step of the march. The field is given as a scene object whose
 // `Distance(Vec3 p, int& materialTag) const` is the distance estimate
-// (positive outside) and may set the tag.
-template <class Field>
-void MarchStep(const ShadePlan& plan, const Field& field, MarchState& m) {
+// (positive outside) and may set the tag, and whose type carries the look.
+template <class Scene>
+void MarchStep(const ShadePlan& plan, const Scene& field, MarchState& m) {
   StepBy(plan, field, field.Distance(m.p, m.tag), m);
 }
 
 // One cell of the frame.
-template <class Field>
-Cell ShadeCellWith(const ShadePlan& plan, const Field& field, int column, int row) {
+template <class Scene>
+Cell ShadeCellWith(const ShadePlan& plan, const Scene& field, int column, int row) {
   MarchState m = StartMarch(plan, column, row);
   while (!m.done) MarchStep(plan, field, m);
   return m.cell;

@@ -1,9 +1,10 @@
-// Scene 3, folded blob with an inner sphere: a tumbling point, folded into
+// The folded blob with an inner sphere: a tumbling point, folded into
 // the first octant, cut from two offset spheres; a third sphere that breathes
 // with sin(t) and flashB takes material 2 wherever it is the nearer surface.
 #pragma once
 
 #include "condemo/frame_state.h"
+#include "condemo/scene_look.h"
 #include "condemo/toolbox.h"
 
 namespace condemo {
@@ -43,6 +44,16 @@ struct FoldedBlob {
     const auto blob = s3 > d;
     materialTag = Select(blob, 0, 2);
     return Select(blob, d, s3);
+  }
+
+  // The look: the field's tag stepped by the beat, mod 5, is the material;
+  // the background rings step through the dark colours with the beat.
+  static std::uint16_t PatternAttr(std::int32_t beatCount) { return BeatPattern(beatCount, 1); }
+  static long long Material(const Hit& hit, std::int32_t beatCount) {
+    return Residue(static_cast<long long>(hit.fieldTag) + beatCount, 5);
+  }
+  static long long SurfaceColour(const HitLight& light, const Hit& /*hit*/, long long material) {
+    return ColourByMaterial(light, material);
   }
 };
 

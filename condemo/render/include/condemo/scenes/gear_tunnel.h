@@ -1,9 +1,10 @@
-// Scenes 0 and 4, gear-disc tunnel: one disc of radius 5 in every unit slab
-// of z, each shifted on a small circle and rocking by its own phase, with a
-// toothed hole of radius about 1.5 that the camera flies through.
+// The gear-disc tunnel: one disc of radius 5 in every unit slab of z, each
+// shifted on a small circle and rocking by its own phase, with a toothed
+// hole of radius about 1.5 that the camera flies through.
 #pragma once
 
 #include "condemo/frame_state.h"
+#include "condemo/scene_look.h"
 #include "condemo/toolbox.h"
 
 namespace condemo {
@@ -31,6 +32,16 @@ struct GearTunnel {
     const T disc = Max(o - 0.2f, rho - 5.0f);
     const T hole = Max(o - 1.0f, rho - (1.5f - 0.1f * FastSin(ToFloat(teeth) * phi)));
     return Max(disc, -hole);
+  }
+
+  // The look: one material; a first hit takes the colour group of its unit
+  // slab of z, white where the glint is faint. The background rings stay
+  // black on black.
+  static std::uint16_t PatternAttr(std::int32_t /*beatCount*/) { return kHiddenPattern; }
+  static long long Material(const Hit& /*hit*/, std::int32_t /*beatCount*/) { return 0; }
+  static long long SurfaceColour(const HitLight& light, const Hit& hit, long long /*material*/) {
+    const int level = light.glint < 0.2f ? 2 : Level(3.0f * light.diffuse * (1.0f - light.fog), 1);
+    return level + 3LL * kalt::TruncInt(hit.point.z);
   }
 };
 

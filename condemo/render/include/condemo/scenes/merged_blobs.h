@@ -1,4 +1,4 @@
-// Scene 5, eight smoothly merged blobs circling the origin: spheres of
+// Eight smoothly merged blobs circling the origin: spheres of
 // radius 1.5 while beatCount is odd, tori of radii 2 and 0.5 while it is
 // even, so that every beat switches all of them.
 #pragma once
@@ -6,6 +6,7 @@
 #include <array>
 
 #include "condemo/frame_state.h"
+#include "condemo/scene_look.h"
 #include "condemo/toolbox.h"
 
 namespace condemo {
@@ -35,6 +36,14 @@ struct MergedBlobs {
       d = Smin(d, spheres ? Sphere(q, 1.5f) : Torus(q, 2.0f, 0.5f), 1.5f);
     }
     return d;
+  }
+
+  // The look: every blob in the material beatCount + 1; the background
+  // rings step through the dark colours with the beat.
+  static std::uint16_t PatternAttr(std::int32_t beatCount) { return BeatPattern(beatCount, 4); }
+  static long long Material(const Hit& /*hit*/, std::int32_t beatCount) { return beatCount + 1LL; }
+  static long long SurfaceColour(const HitLight& light, const Hit& /*hit*/, long long material) {
+    return ColourByMaterial(light, material);
   }
 };
 

@@ -1,9 +1,10 @@
-// Scene 8, spiky ball inside a sphere: the twisted, folded ball of scene 6
+// The spiky ball inside a sphere: the twisted, folded ball of SpikyBall
 // with thin rippling rods instead of knobbed ones, blended smoothly into the
 // inside of a sphere of radius 5 that encloses the camera.
 #pragma once
 
 #include "condemo/frame_state.h"
+#include "condemo/scene_look.h"
 #include "condemo/scenes/twist.h"
 #include "condemo/toolbox.h"
 
@@ -30,6 +31,14 @@ struct SpikyBallInSphere {
     const auto g = 0.2f * Smin(ball, rod, 0.3f);
     materialTag = Select(g > shell, 0, 2);
     return Smin(shell, g, 1.0f);
+  }
+
+  // The look: the field's tag is the material (0 the shell, 2 the ball);
+  // the background rings step through the dark colours with the beat.
+  static std::uint16_t PatternAttr(std::int32_t beatCount) { return BeatPattern(beatCount, 2); }
+  static long long Material(const Hit& hit, std::int32_t /*beatCount*/) { return hit.fieldTag; }
+  static long long SurfaceColour(const HitLight& light, const Hit& /*hit*/, long long material) {
+    return ColourByMaterial(light, material);
   }
 };
 

@@ -1,4 +1,5 @@
-// The twist and the spike folds that scenes 6, 7 and 8 share.
+// The twist and the spike folds that SpikyBall, TwistedOctahedron and
+// SpikyBallInSphere share.
 #pragma once
 
 #include "condemo/frame_state.h"

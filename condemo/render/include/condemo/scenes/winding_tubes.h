@@ -1,9 +1,10 @@
-// Scene 2, winding tubes seen from inside: four tubes that wind around the
+// The winding tubes seen from inside: four tubes that wind around the
 // z axis with a radius rippling along z; the solid is everything outside
 // them. The camera rides the centre line of the first tube.
 #pragma once
 
 #include "condemo/frame_state.h"
+#include "condemo/scene_look.h"
 #include "condemo/toolbox.h"
 
 namespace condemo {
@@ -28,6 +29,16 @@ struct WindingTubes {
     T d = -tube(0.0f);
     for (const float k : {5.0f, 6.0f, 9.0f}) d = Max(d, -tube(k));
     return d;
+  }
+
+  // The look: one material; a first hit takes the colour group of its
+  // four-unit stretch of z, white where the glint is strong. The
+  // background rings stay black on black.
+  static std::uint16_t PatternAttr(std::int32_t /*beatCount*/) { return kHiddenPattern; }
+  static long long Material(const Hit& /*hit*/, std::int32_t /*beatCount*/) { return 0; }
+  static long long SurfaceColour(const HitLight& light, const Hit& hit, long long /*material*/) {
+    const int level = light.glint > 1.5f ? 2 : Level(3.0f * light.diffuse * (1.0f - light.fog), 1);
+    return level + 3LL * kalt::TruncInt(0.25f * hit.point.z);
   }
 };
 
