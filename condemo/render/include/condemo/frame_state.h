@@ -33,12 +33,13 @@ struct CellGrid {
 };
 
 // The scenes, each a distance field with its look (condemo/scenes/*.h),
-// listed in the scene table of render.cpp. The numbers 0..8 are the scene
-// numbers wherever a scene crosses a boundary as an int.
+// listed in the scene table of render.cpp. Their values 0..8 are the scene
+// numbers wherever a scene is passed as a plain number (tools, tests,
+// benchmark names).
 enum class SceneId : int {
-  // The gear-disc tunnel fading out: the field and the look of kGearTunnel,
-  // which the director gives a shrinking maxTravel after the song's last
-  // tunnel positions.
+  // The gear-disc tunnel as it fades out: one scene with kGearTunnel, the
+  // same field and look (GearTunnel), under its own id because the director
+  // shrinks its maxTravel to 0 instead of holding it.
   kGearTunnelFadeOut = 0,
   kCarvedLattice = 1,
   kWindingTubes = 2,

@@ -14,8 +14,8 @@ const char* SceneName(SceneId sceneId);
 
 // The distance from p to the surface of the frame's scene: positive outside,
 // negative inside. The folded blob and the spiky ball in a sphere set
-// materialTag (0 or 2); the others leave it as it was. Prepares the scene's per-frame values on every call: for
-// tests and tools, not for marching.
+// materialTag (0 or 2); the others leave it as it was. Prepares the scene's
+// per-frame values on every call: for tests and tools, not for marching.
 float SceneDistance(const FrameState& frame, Vec3 p, int& materialTag);
 
 // The cell in the given column (0..79) and row (0..49).
