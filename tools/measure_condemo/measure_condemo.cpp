@@ -32,7 +32,8 @@ namespace {
 }  // namespace
 
 int main(int argc, char** argv) {
-  condemo::ShowOptions options{.workerCount = condemo::HardwareWorkerCount(), .encoding = {}};
+  condemo::ShowOptions options;
+  options.workerCount = condemo::HardwareWorkerCount();
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
       char* end = nullptr;
