@@ -46,22 +46,6 @@ void SetProgramEnvironment() {
   setenv("LSAN_OPTIONS", "suppressions=" KALT_LSAN_SUPPRESSIONS, 1);
 }
 
-// The X server's pixels of the 640 by 400 screen, as pixel-surface words.
-Surface GrabScreen(Display* x) {
-  XSync(x, False);
-  Surface pixels(640, 400);
-  XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, 640, 400, AllPlanes, ZPixmap);
-  if (!image) return pixels;
-  for (int y = 0; y < 400; ++y)
-    for (int column = 0; column < 640; ++column) {
-      const unsigned long p = XGetPixel(image, column, y);
-      pixels.words[y * 640 + column] =
-          ((p & image->red_mask) >> 16) | ((p & image->green_mask) >> 8) << 8 | (p & image->blue_mask) << 16;
-    }
-  XDestroyImage(image);
-  return pixels;
-}
-
 // What the window shows for a beat: framegrab's frame rasterised with the
 // run tree's font.
 Surface FramegrabPixels(const std::string& beat) {
@@ -90,26 +74,9 @@ int Mismatches(const Surface& a, const Surface& b) {
   return count;
 }
 
-// The demo's window, found by its title, or 0.
-Window DemoWindow(Display* x) {
-  Window root = 0, parent = 0, *children = nullptr, found = 0;
-  unsigned count = 0;
-  XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
-  for (unsigned i = 0; i < count && !found; ++i) {
-    char* name = nullptr;
-    XWindowAttributes attributes;
-    if (XFetchName(x, children[i], &name) && name && std::string(name) == "RarodIdazer" &&
-        XGetWindowAttributes(x, children[i], &attributes) && attributes.map_state == IsViewable)
-      found = children[i];
-    if (name) XFree(name);
-  }
-  if (children) XFree(children);
-  return found;
-}
-
 Window WaitForDemoWindow(Display* x) {
   for (int tries = 0; tries < 600; ++tries) {
-    if (const Window window = DemoWindow(x)) return window;
+    if (const Window window = gldisplay_test::FindWindow(x, "RarodIdazer")) return window;
     usleep(50000);
   }
   return 0;
@@ -150,7 +117,8 @@ TEST_F(ProgramTest, WindowShowsTheComposedFrameOfEachBeat) {
     if (frame % 12 == 0) {
       const Surface expected = FramegrabPixels(beat);
       int differ = 0;
-      for (int tries = 0; tries < 40 && (differ = Mismatches(GrabScreen(x), expected)) != 0; ++tries) usleep(50000);
+      const auto screen = [x] { return gldisplay_test::GrabPixels(x, DefaultRootWindow(x), 640, 400); };
+      for (int tries = 0; tries < 40 && (differ = Mismatches(screen(), expected)) != 0; ++tries) usleep(50000);
       EXPECT_EQ(differ, 0) << "frame " << frame << " at beat " << value;
       ++compared;
     }

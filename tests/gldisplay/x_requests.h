@@ -1,9 +1,14 @@
 // Requests a test makes of a window through the X server, as a window
-// manager or the user would.
+// manager or the user would, and what it reads back.
 #pragma once
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <string>
+
+#include "gldisplay/cells.h"
 
 namespace gldisplay_test {
 
@@ -18,6 +23,41 @@ inline void RequestClose(Display* x, Window window) {
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(x, window, False, NoEventMask, &event);
   XSync(x, False);
+}
+
+// The shown top-level window with the title `title`, or 0.
+inline Window FindWindow(Display* x, const std::string& title) {
+  Window root = 0, parent = 0, *children = nullptr, found = 0;
+  unsigned count = 0;
+  XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
+  for (unsigned i = 0; i < count && !found; ++i) {
+    char* name = nullptr;
+    XWindowAttributes attributes;
+    if (XFetchName(x, children[i], &name) && name && title == name &&
+        XGetWindowAttributes(x, children[i], &attributes) && attributes.map_state == IsViewable)
+      found = children[i];
+    if (name) XFree(name);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+// The top-left width by height pixels of a window (or the root window) as
+// pixel-surface words.
+inline gldisplay::Surface GrabPixels(Display* x, Window window, int width, int height) {
+  XSync(x, False);
+  gldisplay::Surface pixels(width, height);
+  XImage* image = XGetImage(x, window, 0, 0, width, height, AllPlanes, ZPixmap);
+  if (!image) return pixels;
+  for (int y = 0; y < height; ++y) {
+    for (int column = 0; column < width; ++column) {
+      const unsigned long p = XGetPixel(image, column, y);
+      const std::uint32_t r = (p & image->red_mask) >> 16, g = (p & image->green_mask) >> 8, b = p & image->blue_mask;
+      pixels.words[static_cast<std::size_t>(y) * width + column] = r | g << 8 | b << 16;
+    }
+  }
+  XDestroyImage(image);
+  return pixels;
 }
 
 }  // namespace gldisplay_test
