@@ -6,39 +6,17 @@
 //   gldemo --terminal   in the terminal on standard output
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "gldemo/demo_main.h"
-
-namespace {
-
-struct Options {
-  bool terminal = false;
-};
-
-// Reads the command line into `options`; false after a message on stderr
-// when it holds anything else.
-bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--terminal") == 0) {
-      options.terminal = true;
-    } else {
-      std::fprintf(stderr, "gldemo: unknown option '%s'\n", argv[i]);
-      return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace
+#include "kalt/options.h"
 
 int main(int argc, char** argv) {
-  Options options;
-  if (!ParseOptions(argc, argv, options)) return 2;
-  // cella's console shows the screen where CELLA_DISPLAY says.
-  if (options.terminal) setenv("CELLA_DISPLAY", "terminal", 1);
+  // The options; anything else is an error (exit status 2). cella's console
+  // shows the screen where CELLA_DISPLAY says.
+  bool terminal = false;
+  if (!kalt::ParseFlags("gldemo", argc, argv, {{"--terminal", &terminal}})) return 2;
+  if (terminal) setenv("CELLA_DISPLAY", "terminal", 1);
   // The effects' worker threads wait for the next frame asleep rather than
   // spinning: between the parallel loops the main thread shows the frame
   // (and a software GL rasterises on threads of its own), and on a two-core

@@ -14,8 +14,6 @@
 #include <set>
 #include <string>
 
-#include "gldisplay/cells.h"
-#include "gldisplay/font_tga.h"
 #include "x_requests.h"
 #include "xvfb.h"
 
@@ -43,13 +41,7 @@ class CondemoWindow : public ::testing::Test {
   }
 
   // The show's window, once it is shown (0 after 30 s without).
-  Window WaitForWindow() const {
-    for (int tries = 0; tries < 600; ++tries) {
-      if (const Window window = gldisplay_test::FindWindow(x_, kTitle)) return window;
-      usleep(50000);
-    }
-    return 0;
-  }
+  Window WaitForWindow() const { return gldisplay_test::WaitForWindow(x_, kTitle); }
 
   // A screen larger than the window, so that full screen would show.
   Xvfb xvfb_{800, 600};
@@ -65,17 +57,7 @@ Surface GridPixels(const std::string& line) {
     const unsigned long cell = std::stoul(line.substr(i * 4, 4), nullptr, 16);
     cells.words[i] = static_cast<std::uint32_t>((cell >> 8) | (cell & 0xFF) << 16);
   }
-  gldisplay::FontImage font;
-  EXPECT_TRUE(gldisplay::LoadFontTga(gldisplay::kFontPath, font));
-  Surface pixels(640, 400);
-  gldisplay::RenderCells(cells, pixels, gldisplay::kPalette, font);
-  return pixels;
-}
-
-int Mismatches(const Surface& a, const Surface& b) {
-  int count = 0;
-  for (std::size_t i = 0; i < a.words.size(); ++i) count += a.words[i] != b.words[i];
-  return count;
+  return gldisplay_test::DrawnCells(cells);
 }
 
 TEST_F(CondemoWindow, ShowsTheGridsItDrewInA640By400Window) {
@@ -106,7 +88,7 @@ TEST_F(CondemoWindow, ShowsTheGridsItDrewInA640By400Window) {
       const Surface expected = GridPixels(line);
       int differ = 0;
       for (int tries = 0; tries < 40; ++tries, usleep(50000))
-        if ((differ = Mismatches(gldisplay_test::GrabPixels(x_, window, 640, 400), expected)) == 0) break;
+        if ((differ = gldisplay_test::Mismatches(gldisplay_test::GrabPixels(x_, window, 640, 400), expected)) == 0) break;
       EXPECT_EQ(differ, 0) << "frame " << frame;
       colours.insert(expected.words.begin(), expected.words.end());
       ++compared;

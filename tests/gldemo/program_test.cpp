@@ -18,8 +18,6 @@
 #include <sstream>
 #include <string>
 
-#include "gldisplay/cells.h"
-#include "gldisplay/font_tga.h"
 #include "kalt_test/tools.h"
 #include "run_tree.h"
 #include "x_requests.h"
@@ -34,6 +32,7 @@ using gldemo_test::RunTree;
 using gldemo_test::SpawnIn;
 using gldisplay::Surface;
 using gldisplay_test::Finish;
+using gldisplay_test::Mismatches;
 using gldisplay_test::Xvfb;
 using kalt_test::ReadFile;
 
@@ -61,26 +60,10 @@ Surface FramegrabPixels(const std::string& beat) {
     const unsigned long cell = std::stoul(token, nullptr, 16);  // character byte, attribute byte
     word = static_cast<std::uint32_t>((cell >> 8) | (cell & 0xFF) << 16);
   }
-  gldisplay::FontImage font;
-  EXPECT_TRUE(gldisplay::LoadFontTga(gldisplay::kFontPath, font));
-  Surface pixels(640, 400);
-  gldisplay::RenderCells(cells, pixels, gldisplay::kPalette, font);
-  return pixels;
+  return gldisplay_test::DrawnCells(cells);
 }
 
-int Mismatches(const Surface& a, const Surface& b) {
-  int count = 0;
-  for (std::size_t i = 0; i < a.words.size(); ++i) count += a.words[i] != b.words[i];
-  return count;
-}
-
-Window WaitForDemoWindow(Display* x) {
-  for (int tries = 0; tries < 600; ++tries) {
-    if (const Window window = gldisplay_test::FindWindow(x, "RarodIdazer")) return window;
-    usleep(50000);
-  }
-  return 0;
-}
+Window WaitForDemoWindow(Display* x) { return gldisplay_test::WaitForWindow(x, "RarodIdazer"); }
 
 class ProgramTest : public ::testing::Test {
  protected:

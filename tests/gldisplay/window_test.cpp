@@ -28,6 +28,7 @@ namespace {
 
 using gldisplay::RarodIdazer;
 using gldisplay::Surface;
+using gldisplay_test::Mismatches;
 using gldisplay_test::Xvfb;
 
 // The test card as screen cells, the way ConsoleBlit stores it.
@@ -40,20 +41,7 @@ Surface CardCells() {
 }
 
 // The card as the rasteriser draws it with the run tree's font.
-Surface CardPixels() {
-  gldisplay::FontImage font;
-  EXPECT_TRUE(gldisplay::LoadFontTga(gldisplay::kFontPath, font));
-  Surface pixels(640, 400);
-  gldisplay::RenderCells(CardCells(), pixels, gldisplay::kPalette, font);
-  return pixels;
-}
-
-int Mismatches(const Surface& a, const Surface& b) {
-  if (a.words.size() != b.words.size()) return -1;
-  int count = 0;
-  for (std::size_t i = 0; i < a.words.size(); ++i) count += a.words[i] != b.words[i];
-  return count;
-}
+Surface CardPixels() { return gldisplay_test::DrawnCells(CardCells()); }
 
 // Types keys with xdotool (XTEST, to the focused window).
 void Keys(const std::vector<std::string>& args) {

@@ -1,14 +1,18 @@
 // Requests a test makes of a window through the X server, as a window
-// manager or the user would, and what it reads back.
+// manager or the user would, what it reads back, and the pictures it
+// compares that with.
 #pragma once
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <unistd.h>
+
 #include <string>
 
 #include "gldisplay/cells.h"
+#include "gldisplay/font_tga.h"
 
 namespace gldisplay_test {
 
@@ -42,6 +46,15 @@ inline Window FindWindow(Display* x, const std::string& title) {
   return found;
 }
 
+// FindWindow, waiting up to 30 s for the window to be shown; 0 after.
+inline Window WaitForWindow(Display* x, const std::string& title) {
+  for (int tries = 0; tries < 600; ++tries) {
+    if (const Window window = FindWindow(x, title)) return window;
+    usleep(50000);
+  }
+  return 0;
+}
+
 // The top-left width by height pixels of a window (or the root window) as
 // pixel-surface words.
 inline gldisplay::Surface GrabPixels(Display* x, Window window, int width, int height) {
@@ -58,6 +71,25 @@ inline gldisplay::Surface GrabPixels(Display* x, Window window, int width, int h
   }
   XDestroyImage(image);
   return pixels;
+}
+
+// What the display shows of a cell screen: the rasteriser's 640 by 400
+// picture with the run tree's font (the tests run in its bin folder). No
+// pixels at all when the font cannot be read, which no window matches.
+inline gldisplay::Surface DrawnCells(const gldisplay::Surface& cells) {
+  gldisplay::FontImage font;
+  if (!gldisplay::LoadFontTga(gldisplay::kFontPath, font)) return gldisplay::Surface(0, 0);
+  gldisplay::Surface pixels(640, 400);
+  gldisplay::RenderCells(cells, pixels, gldisplay::kPalette, font);
+  return pixels;
+}
+
+// The number of pixels that differ; -1 for pictures of different sizes.
+inline int Mismatches(const gldisplay::Surface& a, const gldisplay::Surface& b) {
+  if (a.words.size() != b.words.size()) return -1;
+  int count = 0;
+  for (std::size_t i = 0; i < a.words.size(); ++i) count += a.words[i] != b.words[i];
+  return count;
 }
 
 }  // namespace gldisplay_test
