@@ -21,7 +21,11 @@ namespace capture {
 namespace {
 
 constexpr int kEndOrder = 21;
-constexpr std::size_t kBlockFrames = 4096;  // rendered at a time
+// The song is rendered in blocks of this many frames from its start, as the
+// audio output pulls it with its default device buffer: libopenmpt's sound
+// depends on the sizes of the pieces it is asked for, so these are the
+// pieces the show plays.
+constexpr std::size_t kBlockFrames = audio::OutputOptions{}.bufferFrames;
 
 // The song as the show plays it, rendered offline. Notes and rows count as
 // heard once the position reaches their frame, exactly as the output's cue
@@ -63,15 +67,16 @@ class OfflineSong {
   }
 
  private:
+  // Renders whole blocks until `end` is rendered.
   void RenderTo(std::int64_t end) {
+    constexpr auto kFrames = static_cast<std::int64_t>(kBlockFrames);
     while (rendered_ < end) {
-      const auto frames = static_cast<std::size_t>(std::min<std::int64_t>(end - rendered_, kBlockFrames));
-      player_->Render(block_.data(), frames, static_cast<std::uint64_t>(rendered_));
+      player_->Render(block_.data(), kBlockFrames, static_cast<std::uint64_t>(rendered_));
       // What the output does to every sample before the device gets it.
-      audio::Saturate(block_.data(), 2 * frames);
-      const std::int64_t skip = std::clamp<std::int64_t>(firstKept_ - rendered_, 0, static_cast<std::int64_t>(frames));
-      kept_.insert(kept_.end(), block_.begin() + 2 * skip, block_.begin() + 2 * static_cast<std::ptrdiff_t>(frames));
-      rendered_ += static_cast<std::int64_t>(frames);
+      audio::Saturate(block_.data(), 2 * kBlockFrames);
+      const std::int64_t skip = std::clamp<std::int64_t>(firstKept_ - rendered_, 0, kFrames);
+      kept_.insert(kept_.end(), block_.begin() + 2 * skip, block_.end());
+      rendered_ += kFrames;
     }
   }
 

@@ -45,11 +45,8 @@ constexpr const char* kH264Crf = "18";
 constexpr std::int64_t kAacBitRate = 192000;
 
 const AVCodec* FindEncoder(const Codec& codec) {
-  const AVCodec* found = avcodec_find_encoder_by_name(codec.encoder);
-  if (!found)
-    throw CaptureError(std::string("the installed FFmpeg libraries have no ") + codec.name +
-                       " encoder (\"" + codec.encoder + "\")");
-  return found;
+  RequireEncoder(codec.encoder, codec.name);
+  return avcodec_find_encoder_by_name(codec.encoder);
 }
 
 // Frees an encoder context (for unique_ptr).
@@ -59,6 +56,12 @@ struct CodecFree {
 using CodecContext = std::unique_ptr<AVCodecContext, CodecFree>;
 
 }  // namespace
+
+void RequireEncoder(const char* encoder, const char* what) {
+  if (!avcodec_find_encoder_by_name(encoder))
+    throw CaptureError(std::string("the installed FFmpeg libraries have no ") + what + " encoder (\"" + encoder +
+                       "\")");
+}
 
 int PictureFormat(int scale) {
   // At an even scale every 2 x 2 block of chroma samples covers pixels of
@@ -74,13 +77,37 @@ std::int16_t SampleS16(float v) {
   return static_cast<std::int16_t>(std::clamp(scaled, -32768L, 32767L));
 }
 
+struct YuvConverter::Scaler {
+  SwsContext* context = nullptr;
+  int width = 0;
+  ~Scaler() { sws_freeContext(context); }
+};
+
+YuvConverter::YuvConverter(int width, int height, int scale) : height_(height), scaler_(std::make_unique<Scaler>()) {
+  scaler_->width = width;
+  scaler_->context = sws_getContext(width, height, AV_PIX_FMT_RGB0, width, height,
+                                    static_cast<AVPixelFormat>(PictureFormat(scale)),
+                                    SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr, nullptr);
+  if (!scaler_->context) throw CaptureError("cannot convert the pictures to YUV");
+  const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+  sws_setColorspaceDetails(scaler_->context, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+}
+
+YuvConverter::~YuvConverter() = default;
+
+void YuvConverter::Convert(const std::uint32_t* rgb0, std::uint8_t* const planes[3], const int strides[3]) {
+  const auto* source = reinterpret_cast<const std::uint8_t*>(rgb0);
+  const int stride = 4 * scaler_->width;
+  sws_scale(scaler_->context, &source, &stride, 0, height_, planes, strides);
+}
+
 struct MediaFile::State {
   MediaSettings settings;
   AVFormatContext* format = nullptr;
   CodecContext video, audio;
   AVStream* videoStream = nullptr;
   AVStream* audioStream = nullptr;
-  SwsContext* toYuv = nullptr;  // default codec only
+  std::unique_ptr<YuvConverter> toYuv;  // default codec only
   AVFrame* picture = nullptr;
   AVFrame* sound = nullptr;
   AVPacket* packet = nullptr;
@@ -92,7 +119,6 @@ struct MediaFile::State {
   ~State() {
     if (open) avio_closep(&format->pb);
     avformat_free_context(format);
-    sws_freeContext(toYuv);
     av_frame_free(&picture);
     av_frame_free(&sound);
     av_packet_free(&packet);
@@ -172,6 +198,9 @@ struct MediaFile::State {
       const int received = avcodec_receive_packet(&context, packet);
       if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
       Check(received, "cannot encode");
+      // Every picture lasts one frame; without it MP4's edit list would end
+      // at the last picture's start and drop that picture.
+      if (context.codec_type == AVMEDIA_TYPE_VIDEO) packet->duration = 1;
       av_packet_rescale_ts(packet, context.time_base, stream.time_base);
       packet->stream_index = stream.index;
       Check(av_interleaved_write_frame(format, packet), "cannot write the file");
@@ -229,17 +258,8 @@ MediaFile::MediaFile(const MediaSettings& settings) : state_(std::make_unique<St
   s.sound->nb_samples = s.audio->frame_size;
   Check(av_frame_get_buffer(s.sound, 0), "out of memory for sound");
 
-  // 3. RGB to YUV for the default codec: BT.709, full-range RGB to
-  //    limited-range YUV; point sampling, so that each chroma sample comes
-  //    from the pixels it covers.
-  if (!settings.lossless) {
-    s.toYuv = sws_getContext(settings.width, settings.height, AV_PIX_FMT_RGB0, settings.width, settings.height,
-                             s.video->pix_fmt, SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr,
-                             nullptr);
-    if (!s.toYuv) throw CaptureError("cannot convert the pictures to YUV");
-    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-    sws_setColorspaceDetails(s.toYuv, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
-  }
+  // 3. RGB to YUV for the default codec.
+  if (!settings.lossless) s.toYuv = std::make_unique<YuvConverter>(settings.width, settings.height, settings.scale);
 }
 
 MediaFile::~MediaFile() = default;
@@ -265,9 +285,7 @@ void MediaFile::AddPicture(const std::uint32_t* rgb0) {
   Check(av_frame_make_writable(s.picture), "out of memory for pictures");
   const int width = s.settings.width, height = s.settings.height;
   if (s.toYuv) {
-    const auto* source = reinterpret_cast<const std::uint8_t*>(rgb0);
-    const int stride = 4 * width;
-    sws_scale(s.toYuv, &source, &stride, 0, height, s.picture->data, s.picture->linesize);
+    s.toYuv->Convert(rgb0, s.picture->data, s.picture->linesize);
   } else {
     // FFV1's packed RGB: bytes B, G, R, 0.
     for (int y = 0; y < height; ++y) {

@@ -34,9 +34,38 @@ struct MediaSettings {
 // is even, 4:4:4 when it is odd. Values are FFmpeg's AVPixelFormat.
 int PictureFormat(int scale);
 
+// Throws CaptureError naming `what` and `encoder` when the installed
+// libraries have no encoder of that name.
+void RequireEncoder(const char* encoder, const char* what);
+
 // A 16-bit sample of a float one: round(v x 32768), limited to
 // -32768..32767 (FFmpeg's own conversion). The lossless sound is stored so.
 std::int16_t SampleS16(float v);
+
+// RGB pictures to the default codec's YUV: BT.709, full-range RGB to
+// limited-range YUV, in the layout of PictureFormat(scale). Each chroma
+// sample is taken from the pixels it covers alone (point sampling), so at
+// an even scale the 4:2:0 chroma of every 2 x 2 block is exactly that of
+// its one colour.
+class YuvConverter {
+ public:
+  // width and height in pixels, even at an even scale. Throws CaptureError
+  // when the conversion cannot be set up.
+  YuvConverter(int width, int height, int scale);
+  ~YuvConverter();
+  YuvConverter(const YuvConverter&) = delete;
+  YuvConverter& operator=(const YuvConverter&) = delete;
+
+  // Converts width x height words (red | green << 8 | blue << 16) into the
+  // planes Y, U and V, each with its stride in bytes; U and V are halved
+  // both ways at an even scale.
+  void Convert(const std::uint32_t* rgb0, std::uint8_t* const planes[3], const int strides[3]);
+
+ private:
+  struct Scaler;
+  int height_;
+  std::unique_ptr<Scaler> scaler_;
+};
 
 class MediaFile {
  public:

@@ -69,7 +69,7 @@ std::unique_ptr<OfflineShow> OpenGldemo(double from, int fps);
 
 // One loop of gldemo: 176 bars at 0.6 a second, 293.33 s (12,936,000
 // samples).
-inline constexpr double kGldemoLoop = 176.0 / 0.6;
+inline constexpr double kGldemoLoop = 880.0 / 3.0;
 inline constexpr std::int64_t kGldemoLoopSamples = 12'936'000;
 
 // The beat of gldemo at a show time: seconds x 0.6 within the current loop,
