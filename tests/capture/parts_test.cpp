@@ -32,7 +32,10 @@ TEST(CaptureOptions, DefaultsFollowTheOutput) {
   EXPECT_EQ(cast.from, 2.5);
   EXPECT_EQ(*cast.to, 7.0);
   EXPECT_TRUE(cast.state);
-  EXPECT_TRUE(Parse({"condemo", "x.mkv", "--lossless", "--scale", "1"})->lossless);
+  const Options lossless = *Parse({"condemo", "x.mkv", "--lossless"});
+  EXPECT_TRUE(lossless.lossless);
+  EXPECT_EQ(lossless.scale, 1);
+  EXPECT_EQ(Parse({"condemo", "x.mkv", "--lossless", "--scale", "3"})->scale, 3);
   EXPECT_FALSE(Parse({"condemo", "--bogus", "--help"}));  // help wins over everything
 }
 

@@ -103,11 +103,14 @@ class Stopwatch {
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-std::string Megabytes(const std::string& path) {
+std::string FileSize(const std::string& path) {
   std::error_code error;
-  const auto bytes = std::filesystem::file_size(path, error);
+  const auto bytes = static_cast<double>(std::filesystem::file_size(path, error));
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f MB", error ? 0.0 : static_cast<double>(bytes) / 1e6);
+  if (bytes < 1e6)
+    std::snprintf(text, sizeof text, "%.1f kB", error ? 0.0 : bytes / 1e3);
+  else
+    std::snprintf(text, sizeof text, "%.1f MB", bytes / 1e6);
   return text;
 }
 
@@ -226,7 +229,7 @@ int Run(const Options& options) {
                "capture: %s: %lld frames at %d fps (%.2f s of %s from %.2f s), %s, %s; %.1f s of work, %.2fx real "
                "time (show %.1f s, pictures %.1f s, encoding %.1f s)\n",
                options.out.c_str(), static_cast<long long>(frames), options.fps, shown, condemo ? "condemo" : "gldemo",
-               options.from, Describe(options, picture.get()).c_str(), Megabytes(options.out).c_str(), work,
+               options.from, Describe(options, picture.get()).c_str(), FileSize(options.out).c_str(), work,
                work > 0.0 ? shown / work : 0.0, timings.show, timings.picture, timings.encode);
   return 0;
 }

@@ -39,8 +39,10 @@ constexpr Codec kFfv1{"ffv1", "FFV1"};
 constexpr Codec kFlac{"flac", "FLAC"};
 
 // The default codec's quality: visually lossless for the hard-edged
-// glyphs, at a preset that keeps up with the shows on two cores.
-constexpr const char* kH264Preset = "veryfast";
+// glyphs (CRF 18), at the fastest preset that still compresses well: on the
+// shows' pictures "superfast" makes files as small as "veryfast" with two
+// thirds of its work, and "ultrafast" files twice as large.
+constexpr const char* kH264Preset = "superfast";
 constexpr const char* kH264Crf = "18";
 constexpr std::int64_t kAacBitRate = 192000;
 

@@ -17,7 +17,8 @@ const char* const kUsage =
     "  OUT.mkv     the same in Matroska; with --lossless FFV1 (RGB) and FLAC\n"
     "  OUT.cast    an asciicast v2 terminal recording of condemo\n"
     "  --fps N     frames per second, 1..240 (default 60; 30 for .cast)\n"
-    "  --scale N   8N x 8N pixels a cell, 1..4 (default 2: 1280 x 800)\n"
+    "  --scale N   8N x 8N pixels a cell, 1..4 (default 2: 1280 x 800; with\n"
+    "              --lossless 1: 640 x 400)\n"
     "  --from S    start at S seconds of the show (default 0)\n"
     "  --to S      end before S seconds of the show (default: the show's end;\n"
     "              for gldemo one loop, 176 bars, 293.3 s)\n"
@@ -107,7 +108,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
   // 3. The values.
   const bool cast = options.container == Container::kCast;
   options.fps = fps ? WholeNumber("--fps", *fps, 1, 240) : cast ? 30 : 60;
-  if (scale) options.scale = WholeNumber("--scale", *scale, 1, 4);
+  options.scale = scale ? WholeNumber("--scale", *scale, 1, 4) : options.lossless ? 1 : 2;
   if (from) options.from = Seconds("--from", *from);
   if (to) options.to = Seconds("--to", *to);
   if (options.to && !(options.from < *options.to)) throw UsageError("--from must be before --to");

@@ -22,7 +22,9 @@ struct Options {
   Container container = Container::kMp4;
   std::string out;  // as given, relative to the working directory
   int fps = 60;     // 1..240; 30 for .cast unless given
-  int scale = 2;    // 1..4: pixels are 8 * scale per cell side
+  // 1..4: a cell is 8 * scale pixels a side. Default 2 (1280 x 800, where
+  // H.264's 4:2:0 chroma loses nothing), 1 with --lossless.
+  int scale = 2;
   double from = 0.0;         // seconds of the show, >= 0
   std::optional<double> to;  // seconds of the show, > from; none: to the show's end
   bool lossless = false;
