@@ -58,9 +58,9 @@ TEST(CaptureOptions, BadCommandLinesSayWhy) {
   EXPECT_EQ(error({"condemo", "x.mp4", "--scale", "5"}), "--scale must be a whole number from 1 to 4, not \"5\"");
   EXPECT_EQ(error({"condemo", "x.mp4", "--from", "3", "--to", "3"}), "--from must be before --to");
   EXPECT_EQ(error({"condemo", "x.mp4", "--from", "-1"}),
-            "--from needs seconds of the show (a number, 0 or more), not \"-1\"");
-  EXPECT_EQ(error({"condemo", "x.mp4", "--to", "inf"}),
-            "--to needs seconds of the show (a number, 0 or more), not \"inf\"");
+            "--from needs seconds of the show (a number from 0 to 1000000), not \"-1\"");
+  EXPECT_EQ(error({"condemo", "x.mp4", "--to", "nan"}),
+            "--to needs seconds of the show (a number from 0 to 1000000), not \"nan\"");
   EXPECT_EQ(error({"condemo", "x.mp4", "--to"}), "--to needs a value");
   EXPECT_EQ(error({"condemo"}), "name a demo (condemo or gldemo) and an output file");
   EXPECT_EQ(error({"gldemo", "x.cast"}), ".cast recordings are of condemo only (it plays in a terminal)");

@@ -39,11 +39,15 @@ Container ContainerOf(const std::string& path) {
   throw UsageError("unknown output type \"" + extension + "\" in " + path + " (use .mp4, .mkv or .cast)");
 }
 
+// Far beyond any capture (11 days), and so far inside the range of sample
+// positions.
+constexpr double kMostSeconds = 1e6;
+
 double Seconds(const std::string& name, const std::string& value) {
   char* end = nullptr;
   const double seconds = std::strtod(value.c_str(), &end);
-  if (value.empty() || *end || !std::isfinite(seconds) || seconds < 0.0)
-    throw UsageError(name + " needs seconds of the show (a number, 0 or more), not \"" + value + "\"");
+  if (value.empty() || *end || !(seconds >= 0.0 && seconds <= kMostSeconds))
+    throw UsageError(name + " needs seconds of the show (a number from 0 to 1000000), not \"" + value + "\"");
   return seconds;
 }
 

@@ -46,7 +46,7 @@ extern const char* const kUsage;
 // was asked for (anywhere on the line). Throws UsageError for an unknown
 // demo, extension or option, an option without its value or with a value
 // out of range (--fps 1..240 whole frames a second, --scale 1..4, --from
-// and --to finite and not negative, --from before --to), and options that
+// and --to 0..1000000 seconds, --from before --to), and options that
 // do not fit the output (--scale or --lossless for .cast, a .cast of
 // gldemo, --lossless for .mp4).
 std::optional<Options> ParseOptions(const std::vector<std::string>& args);
