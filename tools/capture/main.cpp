@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -147,9 +148,11 @@ int Run(const Options& options) {
       condemo ? OpenCondemo(options.from, options.fps, workers) : OpenGldemo(options.from, options.fps);
   TemporaryOutput output(options.out);
 
-  // 2. How many frames: up to --to, and for condemo to the song's order
-  //    position 21 (measured up front only for the progress bar).
-  const std::optional<double> to = options.to ? options.to : condemo ? std::nullopt : std::optional(kGldemoLoop);
+  // 2. How many frames: up to --to; without it, for gldemo to the end of
+  //    the loop `from` is in, and for condemo to the song's order position
+  //    21 (measured up front only for the progress bar).
+  const double loopEnd = (std::floor(options.from / kGldemoLoop) + 1.0) * kGldemoLoop;
+  const std::optional<double> to = options.to ? options.to : condemo ? std::nullopt : std::optional(loopEnd);
   const std::int64_t limit = to ? FramesBetween(options.from, *to, options.fps) : -1;
   const bool drawProgress = isatty(STDERR_FILENO) == 1;
   std::int64_t expected = limit > 0 ? limit : 0;

@@ -21,7 +21,7 @@ const char* const kUsage =
     "              --lossless 1: 640 x 400)\n"
     "  --from S    start at S seconds of the show (default 0)\n"
     "  --to S      end before S seconds of the show (default: the show's end;\n"
-    "              for gldemo one loop, 176 bars, 293.3 s)\n"
+    "              for gldemo the end of the loop of 176 bars, 293.3 s)\n"
     "  --lossless  frames that decode to exactly the drawn pixels (.mkv only)\n"
     "  --state     print each frame's state as the framegrab options that draw it\n"
     "  --help      print this and exit\n";

@@ -26,7 +26,9 @@ struct Options {
   // H.264's 4:2:0 chroma loses nothing), 1 with --lossless.
   int scale = 2;
   double from = 0.0;         // seconds of the show, >= 0
-  std::optional<double> to;  // seconds of the show, > from; none: to the show's end
+  // Seconds of the show, > from. None: to the show's end (condemo), or to the
+  // end of the loop `from` lies in (gldemo).
+  std::optional<double> to;
   bool lossless = false;
   // Print each frame's state on stdout as the framegrab options that draw
   // the same frame.
