@@ -92,14 +92,16 @@ struct Yuv {
 };
 
 Yuv Convert(const std::vector<std::uint32_t>& rgb0, int width, int height, int scale) {
-  const int chromaWidth = scale % 2 ? width : width / 2, chromaHeight = scale % 2 ? height : height / 2;
+  YuvConverter converter(width, height, scale);
+  converter.Convert(rgb0.data());
   Yuv out;
-  out.planes[0].resize(static_cast<std::size_t>(width * height));
-  out.planes[1].resize(static_cast<std::size_t>(chromaWidth * chromaHeight));
-  out.planes[2].resize(out.planes[1].size());
-  std::uint8_t* const planes[3] = {out.planes[0].data(), out.planes[1].data(), out.planes[2].data()};
-  const int strides[3] = {width, chromaWidth, chromaWidth};
-  YuvConverter(width, height, scale).Convert(rgb0.data(), planes, strides);
+  for (int p = 0; p < 3; ++p) {
+    const int columns = p == 0 || scale % 2 ? width : width / 2, rows = p == 0 || scale % 2 ? height : height / 2;
+    for (int y = 0; y < rows; ++y) {
+      const std::uint8_t* row = converter.plane(p) + static_cast<std::ptrdiff_t>(y) * converter.stride(p);
+      out.planes[p].insert(out.planes[p].end(), row, row + columns);
+    }
+  }
   return out;
 }
 

@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
@@ -81,27 +82,40 @@ std::int16_t SampleS16(float v) {
 
 struct YuvConverter::Scaler {
   SwsContext* context = nullptr;
-  int width = 0;
-  ~Scaler() { sws_freeContext(context); }
+  int width = 0, height = 0;
+  // The planes, with the padding and alignment swscale's vector code
+  // writes into.
+  std::uint8_t* planes[4] = {};
+  int strides[4] = {};
+  ~Scaler() {
+    av_freep(&planes[0]);
+    sws_freeContext(context);
+  }
 };
 
-YuvConverter::YuvConverter(int width, int height, int scale) : height_(height), scaler_(std::make_unique<Scaler>()) {
-  scaler_->width = width;
-  scaler_->context = sws_getContext(width, height, AV_PIX_FMT_RGB0, width, height,
-                                    static_cast<AVPixelFormat>(PictureFormat(scale)),
-                                    SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr, nullptr);
-  if (!scaler_->context) throw CaptureError("cannot convert the pictures to YUV");
+YuvConverter::YuvConverter(int width, int height, int scale) : scaler_(std::make_unique<Scaler>()) {
+  Scaler& s = *scaler_;
+  s.width = width;
+  s.height = height;
+  const auto format = static_cast<AVPixelFormat>(PictureFormat(scale));
+  Check(av_image_alloc(s.planes, s.strides, width, height, format, 64), "out of memory for pictures");
+  s.context = sws_getContext(width, height, AV_PIX_FMT_RGB0, width, height, format,
+                             SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr, nullptr);
+  if (!s.context) throw CaptureError("cannot convert the pictures to YUV");
   const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-  sws_setColorspaceDetails(scaler_->context, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+  sws_setColorspaceDetails(s.context, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
 }
 
 YuvConverter::~YuvConverter() = default;
 
-void YuvConverter::Convert(const std::uint32_t* rgb0, std::uint8_t* const planes[3], const int strides[3]) {
+void YuvConverter::Convert(const std::uint32_t* rgb0) {
   const auto* source = reinterpret_cast<const std::uint8_t*>(rgb0);
   const int stride = 4 * scaler_->width;
-  sws_scale(scaler_->context, &source, &stride, 0, height_, planes, strides);
+  sws_scale(scaler_->context, &source, &stride, 0, scaler_->height, scaler_->planes, scaler_->strides);
 }
+
+const std::uint8_t* YuvConverter::plane(int plane) const { return scaler_->planes[plane]; }
+int YuvConverter::stride(int plane) const { return scaler_->strides[plane]; }
 
 struct MediaFile::State {
   MediaSettings settings;
@@ -287,7 +301,10 @@ void MediaFile::AddPicture(const std::uint32_t* rgb0) {
   Check(av_frame_make_writable(s.picture), "out of memory for pictures");
   const int width = s.settings.width, height = s.settings.height;
   if (s.toYuv) {
-    s.toYuv->Convert(rgb0, s.picture->data, s.picture->linesize);
+    s.toYuv->Convert(rgb0);
+    const std::uint8_t* planes[4] = {s.toYuv->plane(0), s.toYuv->plane(1), s.toYuv->plane(2), nullptr};
+    const int strides[4] = {s.toYuv->stride(0), s.toYuv->stride(1), s.toYuv->stride(2), 0};
+    av_image_copy(s.picture->data, s.picture->linesize, planes, strides, s.video->pix_fmt, width, height);
   } else {
     // FFV1's packed RGB: bytes B, G, R, 0.
     for (int y = 0; y < height; ++y) {

@@ -57,13 +57,15 @@ class YuvConverter {
   YuvConverter& operator=(const YuvConverter&) = delete;
 
   // Converts width x height words (red | green << 8 | blue << 16) into the
-  // planes Y, U and V, each with its stride in bytes; U and V are halved
-  // both ways at an even scale.
-  void Convert(const std::uint32_t* rgb0, std::uint8_t* const planes[3], const int strides[3]);
+  // converter's planes.
+  void Convert(const std::uint32_t* rgb0);
+  // Plane 0 (Y), 1 (U) or 2 (V) of the last conversion: rows stride(plane)
+  // bytes apart; U and V have half the columns and rows at an even scale.
+  const std::uint8_t* plane(int plane) const;
+  int stride(int plane) const;
 
  private:
   struct Scaler;
-  int height_;
   std::unique_ptr<Scaler> scaler_;
 };
 
