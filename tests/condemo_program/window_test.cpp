@@ -69,12 +69,16 @@ TEST_F(CondemoWindow, ShowsTheGridsItDrewInA640By400Window) {
   std::FILE* grids = fdopen(fds[0], "r");
 
   // The probe stops after each frame it has shown, having written its grid:
-  // every tenth frame the window is read while it stands still.
+  // every tenth frame the window is read while it stands still, until three
+  // frames were compared and they show a picture (the show opens in the dark,
+  // and a fast machine gets through many frames of it).
   char* line = nullptr;
   std::size_t capacity = 0;
   int compared = 0;
   std::set<std::uint32_t> colours;
-  for (int frame = 1; compared < 3 && getline(&line, &capacity, grids) > 4 * 4000; ++frame) {
+  for (int frame = 1; (compared < 3 || colours.size() < 3) && frame <= 3000 &&
+                      getline(&line, &capacity, grids) > 4 * 4000;
+       ++frame) {
     int status = 0;
     ASSERT_EQ(waitpid(probe, &status, WUNTRACED), probe);
     ASSERT_TRUE(WIFSTOPPED(status)) << status;
@@ -95,7 +99,7 @@ TEST_F(CondemoWindow, ShowsTheGridsItDrewInA640By400Window) {
     }
     kill(probe, SIGCONT);
   }
-  EXPECT_EQ(compared, 3);
+  EXPECT_GE(compared, 3);
   EXPECT_GE(colours.size(), 3u) << "the frames compared show a picture";
   std::free(line);
   kill(probe, SIGKILL);

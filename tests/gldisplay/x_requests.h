@@ -29,10 +29,17 @@ inline void RequestClose(Display* x, Window window) {
   XSync(x, False);
 }
 
-// The shown top-level window with the title `title`, or 0.
+// Xlib's default handler ends the process on any failed request.
+inline int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+// The shown top-level window with the title `title`, or 0. Windows come and
+// go while the list is read (a GL set-up makes and destroys probe windows),
+// so a request about a window that is already gone fails and is ignored.
 inline Window FindWindow(Display* x, const std::string& title) {
   Window root = 0, parent = 0, *children = nullptr, found = 0;
   unsigned count = 0;
+  XSync(x, False);
+  const auto previous_handler = XSetErrorHandler(IgnoreXErrors);
   XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
   for (unsigned i = 0; i < count && !found; ++i) {
     char* name = nullptr;
@@ -43,6 +50,8 @@ inline Window FindWindow(Display* x, const std::string& title) {
     if (name) XFree(name);
   }
   if (children) XFree(children);
+  XSync(x, False);
+  XSetErrorHandler(previous_handler);
   return found;
 }
 
