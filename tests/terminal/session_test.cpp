@@ -2,7 +2,9 @@
 // picture it writes, and the restored terminal after every way of ending.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kalt_test/tools.h"
@@ -140,6 +142,27 @@ TEST(TerminalSession, MessagesDuringTheShowAppearAfterTheRestore) {
   ASSERT_NE(restore, std::string::npos);
   EXPECT_EQ(out.find("a message"), out.find("a message during the show\r\n", restore)) << "none before the restore";
   EXPECT_EQ(ReadModes(child->slave()), before);
+}
+
+TEST(TerminalSession, ABlockedOutputStillGetsTheRestore) {
+  // A terminal that stops reading (a paused terminal, a stalled link): the
+  // show must still end on a signal, or die of a crash, and the restore
+  // must arrive once the terminal reads again.
+  for (const int sig : {SIGTERM, SIGABRT}) {
+    SCOPED_TRACE(strsignal(sig));
+    std::unique_ptr<PtyChild> child;
+    Modes before{};
+    ASSERT_NO_FATAL_FAILURE(Start(child, before, "animate"));
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // nobody reads: the output fills up
+    kill(child->pid(), sig);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (child->Running() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_FALSE(child->Running()) << "still running with its output blocked";
+    const int status = child->Wait();
+    EXPECT_TRUE(WIFSIGNALED(status)) << status;
+    ExpectRestored(*child, before);
+  }
 }
 
 TEST(TerminalSession, FollowsAResizeWithAFullRedraw) {

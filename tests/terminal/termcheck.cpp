@@ -5,6 +5,7 @@
 //   termcheck abort      shows one frame, then aborts
 //   termcheck segfault   shows one frame, then writes to a read-only page
 //   termcheck message    writes a line to standard error after each frame
+//   termcheck animate    moves the picture by one letter every frame
 //
 // The picture: cell (row, column) shows letter 'A' + (row + column) mod 26
 // in ink 1 + (row + column) mod 15 on black.
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
     term::Terminal terminal("termcheck", {.trueColour = term::WantsTrueColour(std::getenv("COLORTERM"))});
     while (!end.end) {
       terminal.Present(term::GridView(grid.data(), term::kGridCells));
+      if (std::strcmp(mode, "animate") == 0)
+        for (term::Cell& cell : grid) cell.ch = static_cast<std::uint16_t>('A' + (cell.ch - 'A' + 1) % 26);
       if (std::strcmp(mode, "abort") == 0) std::abort();
       if (std::strcmp(mode, "message") == 0) std::fprintf(stderr, "a message during the show\n");
       if (std::strcmp(mode, "segfault") == 0) {

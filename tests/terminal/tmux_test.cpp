@@ -2,6 +2,7 @@
 // where it should, nothing wraps or scrolls, and the shell gets its
 // terminal back.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <string>
 #include <vector>
@@ -74,6 +75,39 @@ TEST(TerminalInTmux, ArrowKeysDoNotEndButCtrlCDoes) {
   tmux.Keys("C-c");
   ASSERT_TRUE(tmux.WaitForText("status=130 modes=same")) << tmux.Capture();
   EXPECT_EQ(tmux.Format("#{cursor_flag}#{alternate_on}"), "10");
+}
+
+TEST(TerminalInTmux, StopGivesTheTerminalBackAndFgTakesItAgain) {
+  for (const bool byKey : {true, false}) {
+    SCOPED_TRACE(byKey ? "Ctrl+Z" : "kill -TSTP");
+    Tmux tmux(80, 50, kTermcheckFolder);
+    // The shell goes on with its line when the job stops: the status of a
+    // stopped job (128 + SIGTSTP) and the modes while it is stopped.
+    tmux.TypeLine(Tmux::CheckedRun("./termcheck"));
+    ASSERT_TRUE(tmux.WaitForText(PictureLine(49, 0, 80))) << tmux.Capture();
+    if (byKey) {
+      tmux.Keys("C-z");
+    } else {
+      const std::string shell = tmux.Format("#{pane_pid}");
+      const std::string pid = term_test::RunProgram({"pgrep", "-P", shell, "-x", "termcheck"});
+      ASSERT_FALSE(pid.empty());
+      kill(std::stoi(pid), SIGTSTP);
+    }
+    ASSERT_TRUE(tmux.WaitForText("status=148 modes=same")) << tmux.Capture();
+    EXPECT_EQ(tmux.Format("#{cursor_flag}#{alternate_on}#{wrap_flag}"), "101");
+
+    // Back in the foreground: the show's modes and the whole picture again,
+    // and Escape reaches it.
+    tmux.TypeLine("fg");
+    ASSERT_TRUE(tmux.WaitForText(PictureLine(49, 0, 80))) << tmux.Capture();
+    EXPECT_EQ(tmux.CaptureLines().at(0), PictureLine(0, 0, 80));
+    EXPECT_EQ(tmux.Format("#{cursor_flag}#{alternate_on}#{wrap_flag}"), "010");
+    tmux.Keys("Escape");
+    ASSERT_TRUE(Tmux::WaitFor([&] { return tmux.Format("#{alternate_on}#{pane_current_command}") == "0sh"; }))
+        << tmux.Capture();
+    tmux.TypeLine("echo \"fg=$? modes=$([ \"$m\" = \"$(stty -g)\" ] && echo same || echo changed)\"");
+    EXPECT_TRUE(tmux.WaitForText("fg=0 modes=same")) << tmux.Capture();
+  }
 }
 
 }  // namespace
