@@ -2,13 +2,16 @@
 // 80 x 50 and reports frames per second and bytes written per frame and
 // per second.
 //
-//   measure-condemo [--threads N] [--every-cell] [--true-colour]
-//   measure-condemo --offline [--fps N] [--threads N]
+//   measure-condemo [--threads N] [--every-cell] [--true-colour] [--repeat none|ascii|any]
+//   measure-condemo --offline [--fps N] [--threads N] [--repeat none|ascii|any]
 //
 // Run it where condemo runs (the song is read from the working directory);
 // SDL_AUDIODRIVER=dummy keeps it silent. --threads sets the render threads
 // (default: the hardware threads), --every-cell writes every cell of every
-// frame instead of the changed ones. Ctrl+C or SIGTERM ends the run early
+// frame instead of the changed ones, --repeat what REP may repeat (default
+// any glyph, as condemo allows it; the pseudo-terminal answers the show's
+// REP question as a terminal that repeats everything, such as xterm, does).
+// Ctrl+C or SIGTERM ends the run early
 // and still reports. The figures go to standard output as one line:
 //   threads 2, changed cells: 9876 frames in 180.0 s = 54.9 fps, 3456 bytes per frame, 189734 bytes per second
 //
@@ -20,6 +23,7 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -34,15 +38,16 @@ namespace {
 
 [[noreturn]] void Usage() {
   std::fprintf(stderr,
-               "usage: measure-condemo [--threads N] [--every-cell] [--true-colour]\n"
-               "       measure-condemo --offline [--fps N] [--threads N]\n");
+               "usage: measure-condemo [--threads N] [--every-cell] [--true-colour] [--repeat none|ascii|any]\n"
+               "       measure-condemo --offline [--fps N] [--threads N] [--repeat none|ascii|any]\n");
   std::exit(2);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  condemo::ShowOptions options{.workerCount = condemo::HardwareWorkerCount(), .encoding = {}};
+  condemo::ShowOptions options{.workerCount = condemo::HardwareWorkerCount(),
+                               .encoding = {.repeat = term::Repeat::kAnyGlyph}};
   bool offline = false;
   long fps = 60;
   const auto number = [&](int& i, long low, long high) {
@@ -62,11 +67,17 @@ int main(int argc, char** argv) {
       options.encoding.everyCell = true;
     } else if (std::strcmp(argv[i], "--true-colour") == 0) {
       options.encoding.trueColour = true;
+    } else if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) {
+      const std::string repeat = argv[++i];
+      if (repeat != "none" && repeat != "ascii" && repeat != "any") Usage();
+      options.encoding.repeat = repeat == "none"    ? term::Repeat::kNone
+                                : repeat == "ascii" ? term::Repeat::kAscii
+                                                    : term::Repeat::kAnyGlyph;
     } else {
       Usage();
     }
   }
-  if (offline) return MeasureOffline(static_cast<int>(fps), options.workerCount);
+  if (offline) return MeasureOffline(static_cast<int>(fps), options.workerCount, options.encoding.repeat);
 
   // 1. A terminal of 80 x 50 that nobody looks at, as standard input and
   //    output of the show.
@@ -83,13 +94,23 @@ int main(int argc, char** argv) {
   dup2(slave, STDOUT_FILENO);
 
   // 2. Its screen: a thread that reads and discards what arrives, so that
-  //    writes never wait for a full buffer.
+  //    writes never wait for a full buffer, and answers cursor position
+  //    queries (the show asks whether REP repeats) with column 3, where
+  //    the cursor is when it does.
   std::atomic<bool> stop{false};
   std::thread reader([&] {
+    static constexpr char kQuery[] = "\x1b[6n";
     char buffer[1 << 16];
+    std::string tail;  // the end of the previous read, for a query split between reads
     while (!stop.load()) {
       pollfd p{master, POLLIN, 0};
-      if (poll(&p, 1, 50) > 0 && read(master, buffer, sizeof buffer) < 0) break;
+      if (poll(&p, 1, 50) <= 0) continue;
+      const ssize_t n = read(master, buffer, sizeof buffer);
+      if (n < 0) break;
+      const std::string seen = tail + std::string(buffer, static_cast<std::size_t>(n));
+      for (std::size_t at = seen.find(kQuery); at != std::string::npos; at = seen.find(kQuery, at + 1))
+        if (write(master, "\x1b[2;3R", 7) != 7) break;
+      tail.assign(buffer + std::max<ssize_t>(0, n - 3), buffer + n);
     }
   });
 

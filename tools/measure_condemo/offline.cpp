@@ -10,7 +10,6 @@
 #include "condemo/logos.h"
 #include "condemo/render.h"
 #include "music/song.h"
-#include "terminal/screen.h"
 
 namespace {
 
@@ -29,7 +28,7 @@ struct Stream {
 
 }  // namespace
 
-int MeasureOffline(int fps, int workerCount) {
+int MeasureOffline(int fps, int workerCount, term::Repeat repeat) {
   // 1. The song, heard offline: its notes strike the pulse as the frames
   //    reach them.
   std::string error;
@@ -43,10 +42,10 @@ int MeasureOffline(int fps, int workerCount) {
   song->SetEffects(condemo::SongEffects());
 
   std::vector<Stream> streams = {
-      {"changed cells", {}, {}, {}},
-      {"every cell", {.everyCell = true}, {}, {}},
-      {"changed cells, true colour", {.trueColour = true}, {}, {}},
-      {"every cell, true colour", {.trueColour = true, .everyCell = true}, {}, {}},
+      {"changed cells", {.repeat = repeat}, {}, {}},
+      {"every cell", {.everyCell = true, .repeat = repeat}, {}, {}},
+      {"changed cells, true colour", {.trueColour = true, .repeat = repeat}, {}, {}},
+      {"every cell, true colour", {.trueColour = true, .everyCell = true, .repeat = repeat}, {}, {}},
   };
 
   // 2. The frame loop of the show, with the clock stepping 1/fps seconds.
