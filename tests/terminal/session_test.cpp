@@ -165,6 +165,32 @@ TEST(TerminalSession, ABlockedOutputStillGetsTheRestore) {
   }
 }
 
+TEST(TerminalSession, RepeatsOnlyWhatTheTerminalSaysItRepeats) {
+  // The show asks twice where the cursor is after a repeated character:
+  // after "x", then after a light shade. Column 3: REP repeated it.
+  const std::string shadeRun = "\u2592\x1b[79b", asciiRun = "y\x1b[79b";
+  const struct {
+    const char* answers;
+    bool ascii, any;
+  } terminals[] = {{"\x1b[2;3R\x1b[2;3R", true, true}, {"\x1b[2;3R\x1b[2;2R", true, false}, {"", false, false}};
+  for (const auto& terminal : terminals) {
+    SCOPED_TRACE(testing::PrintToString(std::string(terminal.answers)));
+    std::unique_ptr<PtyChild> child;
+    Modes before{};
+    ASSERT_NO_FATAL_FAILURE(Start(child, before, "runs"));
+    EXPECT_NE(child->output().find("\x1b[6n\x1b[2;1H\u2591\x1b[b\x1b[6n"), std::string::npos);
+    child->Type(terminal.answers);
+    child->ReadFor(300);
+    const std::size_t answered = child->output().size();
+    child->ReadFor(300);
+    const std::string later = child->output().substr(answered);
+    EXPECT_EQ(later.find(asciiRun) != std::string::npos, terminal.ascii);
+    EXPECT_EQ(later.find(shadeRun) != std::string::npos, terminal.any);
+    child->Type("\x1b");
+    EXPECT_EQ(child->Wait(), 0);
+  }
+}
+
 TEST(TerminalSession, FollowsAResizeWithAFullRedraw) {
   std::unique_ptr<PtyChild> child;
   Modes before{};

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tmux_harness.h"
@@ -75,6 +77,32 @@ TEST(TerminalInTmux, ArrowKeysDoNotEndButCtrlCDoes) {
   tmux.Keys("C-c");
   ASSERT_TRUE(tmux.WaitForText("status=130 modes=same")) << tmux.Capture();
   EXPECT_EQ(tmux.Format("#{cursor_flag}#{alternate_on}"), "10");
+}
+
+TEST(TerminalInTmux, RowsOfOneCharacterShowWhicheverWayTmuxRepeats) {
+  // tmux answers the show's REP question; before 3.4 it repeats ASCII
+  // only. Either way every row is whole.
+  Tmux tmux(80, 50, kTermcheckFolder);
+  tmux.TypeLine(Tmux::CheckedRun("./termcheck runs"));
+  // The glyphs change every frame, all at once: light shades and x, then
+  // medium shades and y. Whole rows of the second kind come only from
+  // frames sent after tmux answered, which REP where they can.
+  const auto whole = [](const std::vector<std::string>& lines, const std::string& shade, const std::string& letter) {
+    if (lines.size() < 50) return false;
+    for (int row = 0; row < 50; ++row) {
+      std::string expected;
+      for (int column = 0; column < 80; ++column) expected += row % 2 == 0 ? shade : letter;
+      if (lines[row] != expected) return false;
+    }
+    return true;
+  };
+  ASSERT_TRUE(Tmux::WaitFor([&] { return whole(tmux.CaptureLines(), "\u2592", "y"); }, 10)) << tmux.Capture();
+  for (int k = 0; k < 5; ++k) {
+    const std::vector<std::string> lines = tmux.CaptureLines();
+    EXPECT_TRUE(whole(lines, "\u2591", "x") || whole(lines, "\u2592", "y")) << tmux.Capture();
+  }
+  tmux.Keys("Escape");
+  EXPECT_TRUE(tmux.WaitForText("status=0 modes=same")) << tmux.Capture();
 }
 
 TEST(TerminalInTmux, StopGivesTheTerminalBackAndFgTakesItAgain) {
