@@ -5,7 +5,6 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
-#include <sched.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -125,7 +124,7 @@ void WaitForOtherWriter() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 > 200) return;
-    sched_yield();
+    poll(nullptr, 0, 1);
   }
 }
 

@@ -123,6 +123,11 @@ TEST(TerminalInTmux, StopGivesTheTerminalBackAndFgTakesItAgain) {
     }
     ASSERT_TRUE(tmux.WaitForText("status=148 modes=same")) << tmux.Capture();
     EXPECT_EQ(tmux.Format("#{cursor_flag}#{alternate_on}#{wrap_flag}"), "101");
+    // Going on in the background, it leaves the terminal alone.
+    tmux.TypeLine("bg");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(tmux.Format("#{cursor_flag}#{alternate_on}#{wrap_flag}"), "101");
+    EXPECT_EQ(tmux.Capture().find(PictureLine(0, 0, 80)), std::string::npos);
 
     // Back in the foreground: the show's modes and the whole picture again,
     // and Escape reaches it.

@@ -126,9 +126,12 @@ int main(int argc, char** argv) {
 
   const double frames = static_cast<double>(result.stats.frames);
   const double bytes = static_cast<double>(result.stats.bytes);
-  std::printf("threads %d, %s: %.0f frames in %.1f s = %.1f fps, %.0f bytes per frame, %.0f bytes per second\n",
+  std::printf("threads %d, %s: %.0f frames in %.1f s = %.1f fps, %.0f bytes per frame, %.0f bytes per second",
               options.workerCount, options.encoding.everyCell ? "every cell" : "changed cells", frames, result.seconds,
               result.seconds > 0 ? frames / result.seconds : 0.0, frames > 0 ? bytes / frames : 0.0,
               result.seconds > 0 ? bytes / result.seconds : 0.0);
+  if (result.stats.dropped > 0)
+    std::printf(" (%llu frames dropped)", static_cast<unsigned long long>(result.stats.dropped));
+  std::printf("\n");
   return 0;
 }
