@@ -14,12 +14,8 @@ namespace {
 constexpr int kBlank = 32;
 constexpr int kFullBlock = 219;
 
-// The decimal digits of a number >= 0.
-int Digits(int n) {
-  int digits = 1;
-  for (; n >= 10; n /= 10) ++digits;
-  return digits;
-}
+// The decimal digits of a number 0..99999 (counts, rows and columns).
+int Digits(int n) { return n < 10 ? 1 : n < 100 ? 2 : n < 1000 ? 3 : n < 10000 ? 4 : 5; }
 
 // Short byte strings looked up per cell: the UTF-8 form of every code
 // page 437 glyph, and the SGR parameters of every colour as ink and as
@@ -55,7 +51,7 @@ class Painter {
  public:
   Painter(std::string* out, const EncodeOptions& options, const ScreenState& state)
       : out_(out),
-        tables_(Lookup()),
+        tables_(&Lookup()),
         trueColour_(options.trueColour),
         repeat_(options.repeat),
         columns_(state.size.columns),
@@ -66,12 +62,32 @@ class Painter {
 
   // Bytes sent (or counted) so far; a held run is not counted until sent.
   std::size_t bytes() const { return bytes_; }
+  // True when the terminal's colours are `ink` and `paper` (-1: either).
+  bool HasColours(int ink, int paper) const { return (ink < 0 || ink == ink_) && (paper < 0 || paper == paper_); }
   // A copy that counts the bytes of what follows, without output.
   Painter Counter() const {
     Painter counter = *this;
     counter.out_ = nullptr;
     counter.bytes_ = 0;
     return counter;
+  }
+  // A copy that writes what follows into `draft` (emptied first), for
+  // Adopt to take over if it is the better choice.
+  Painter Draft(std::string& draft) const {
+    Painter copy = *this;
+    draft.clear();
+    copy.out_ = &draft;
+    copy.bytes_ = 0;
+    return copy;
+  }
+  // Takes over what a draft wrote and where it left the terminal.
+  void Adopt(const Painter& draft) {
+    std::string* const out = out_;
+    const std::size_t bytes = bytes_ + draft.bytes_;
+    if (out != nullptr) out->append(*draft.out_);
+    *this = draft;
+    out_ = out;
+    bytes_ = bytes;
   }
 
   // Writes the cell at the cursor (after the held run) with `look`.
@@ -91,7 +107,7 @@ class Painter {
   // (glyphs on a tie).
   void Flush() {
     if (run_ == 0) return;
-    const std::string& glyph = tables_.glyphs[runLook_ & 0xFF];
+    const std::string& glyph = tables_->glyphs[runLook_ & 0xFF];
     Text(glyph);
     const int repeats = run_ - 1;
     const int repCost = repeats == 1 ? 3 : 3 + Digits(repeats);
@@ -193,9 +209,9 @@ class Painter {
     const bool setPaper = code != kFullBlock && paper_ != paper;
     if (!setInk && !setPaper) return;
     Text("\x1b[");
-    if (setInk) Text(tables_.colours[trueColour_][0][ink]);
+    if (setInk) Text(tables_->colours[trueColour_][0][ink]);
     if (setInk && setPaper) Text(";");
-    if (setPaper) Text(tables_.colours[trueColour_][1][paper]);
+    if (setPaper) Text(tables_->colours[trueColour_][1][paper]);
     Text("m");
     if (setInk) ink_ = ink;
     if (setPaper) paper_ = paper;
@@ -231,7 +247,7 @@ class Painter {
   }
 
   std::string* out_;
-  const Tables& tables_;
+  const Tables* tables_;
   bool trueColour_;
   Repeat repeat_;
   int columns_;
@@ -241,6 +257,125 @@ class Painter {
   std::uint16_t runLook_ = 0;
   int run_ = 0;  // cells of runLook_ held back, from the cursor on
 };
+
+
+// The colours that the glyph of a look shows: no ink for a blank, no paper
+// for a full block (-1).
+int ShownInk(std::uint16_t look) { return (look & 0xFF) == kBlank ? -1 : look >> 8 & 15; }
+int ShownPaper(std::uint16_t look) { return (look & 0xFF) == kFullBlock ? -1 : look >> 12; }
+
+// One row of the frame as the encoder plans it: the looks of its cells and
+// where it sits on the terminal.
+struct Row {
+  std::array<std::uint16_t, kGridColumns> looks;
+  int terminalRow;
+  int columnOffset;
+};
+using CellSet = std::array<bool, kGridColumns>;
+
+// Writes the cells of `wanted` in [first, last] (first and last among them)
+// left to right. Between two of them the cursor either moves or writes the
+// cells between them again (their looks are what the terminal shows or is
+// about to), whichever costs fewer bytes up to and including the next
+// wanted cell.
+void PaintCells(Painter& pen, const Row& row, const CellSet& wanted, int first, int last) {
+  pen.MoveTo(row.terminalRow, first + row.columnOffset);
+  for (int column = first; column <= last; ++column) {
+    if (!wanted[column]) {
+      int next = column + 1;
+      while (!wanted[next]) ++next;
+      Painter move = pen.Counter();
+      move.MoveTo(row.terminalRow, next + row.columnOffset);
+      move.Put(row.looks[next]);
+      move.Flush();
+      Painter rewrite = pen.Counter();
+      for (int k = column; k <= next && rewrite.bytes() <= move.bytes(); ++k) rewrite.Put(row.looks[k]);
+      rewrite.Flush();
+      if (rewrite.bytes() < move.bytes()) {
+        for (; column < next; ++column) pen.Put(row.looks[column]);
+      } else {
+        pen.MoveTo(row.terminalRow, next + row.columnOffset);
+        column = next;
+      }
+    }
+    pen.Put(row.looks[column]);
+  }
+}
+
+// Writes the changed cells of a row one colour at a time: where colours
+// alternate, a colour change (SGR) costs more than a cursor step over the
+// cells of the other colours. The cells are grouped by the colours that
+// they show; a blank joins a group with its paper, a full block one with
+// its ink. The group that the terminal's colours show goes first, the
+// others in the order in which they appear. Returns false, and writes
+// nothing, when all cells fit one group: that is the left-to-right order.
+bool PaintByColour(Painter& pen, const Row& row, const CellSet& changed, int first, int last) {
+  struct Group {
+    int ink, paper;    // -1: not shown by any cell so far
+    int cells = 0;     // how many, listed in `members` from `start` on
+    int start = 0;
+  };
+  std::array<Group, kGridColumns> groups;
+  std::array<int, kGridColumns> groupOf;
+  int count = 0;
+  // 1. The cells that show both colours, by their colours, then the others
+  //    in the first group that they fit.
+  std::array<std::int8_t, 256> exact;
+  exact.fill(-1);
+  for (int column = first; column <= last; ++column) {
+    const int ink = ShownInk(row.looks[column]), paper = ShownPaper(row.looks[column]);
+    if (!changed[column] || ink < 0 || paper < 0) continue;
+    std::int8_t& g = exact[ink << 4 | paper];
+    if (g < 0) {
+      g = static_cast<std::int8_t>(count);
+      groups[count++] = {ink, paper};
+    }
+    groupOf[column] = g;
+    ++groups[g].cells;
+  }
+  for (int column = first; column <= last; ++column) {
+    const int ink = ShownInk(row.looks[column]), paper = ShownPaper(row.looks[column]);
+    if (!changed[column] || (ink >= 0 && paper >= 0)) continue;
+    int g = 0;
+    while (g < count && !((ink < 0 || groups[g].ink < 0 || groups[g].ink == ink) &&
+                          (paper < 0 || groups[g].paper < 0 || groups[g].paper == paper)))
+      ++g;
+    if (g == count) groups[count++] = {ink, paper};
+    if (groups[g].ink < 0) groups[g].ink = ink;
+    if (groups[g].paper < 0) groups[g].paper = paper;
+    groupOf[column] = g;
+    ++groups[g].cells;
+  }
+  if (count < 2) return false;
+
+  // 2. The members of each group, left to right.
+  std::array<std::int8_t, kGridColumns> members;
+  for (int g = 0, start = 0; g < count; ++g) {
+    groups[g].start = start;
+    start += groups[g].cells;
+    groups[g].cells = 0;
+  }
+  for (int column = first; column <= last; ++column) {
+    if (!changed[column]) continue;
+    Group& group = groups[groupOf[column]];
+    members[group.start + group.cells++] = static_cast<std::int8_t>(column);
+  }
+
+  // 3. A pass for each group, the one the terminal shows first.
+  std::array<int, kGridColumns> order;
+  for (int g = 0; g < count; ++g) order[g] = g;
+  std::stable_partition(order.begin(), order.begin() + count,
+                        [&](int g) { return pen.HasColours(groups[g].ink, groups[g].paper); });
+  CellSet wanted{};
+  for (int k = 0; k < count; ++k) {
+    const Group& group = groups[order[k]];
+    const auto begin = members.begin() + group.start, end = begin + group.cells;
+    for (auto it = begin; it != end; ++it) wanted[*it] = true;
+    PaintCells(pen, row, wanted, *begin, *(end - 1));
+    for (auto it = begin; it != end; ++it) wanted[*it] = false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -278,43 +413,45 @@ void EncodeFrame(GridView grid, const EncodeOptions& options, ScreenState& state
   const int endColumn = std::min(kGridColumns, state.size.columns - place.columnOffset);
 
   Painter painter(&out, options, state);
-  std::array<std::uint16_t, kGridColumns> looks;
-  for (int row = firstRow; row < endRow; ++row) {
-    // 1. The looks of the row, and the cells that the terminal lacks.
-    const int rowStart = row * kGridColumns;
-    const auto changed = [&](int column) { return redraw || looks[column] != state.shown[rowStart + column]; };
-    for (int column = firstColumn; column < endColumn; ++column) looks[column] = CellLook(grid[rowStart + column]);
-    int column = firstColumn;
-    while (column < endColumn && !changed(column)) ++column;
-    if (column == endColumn) continue;
-
-    // 2. Runs of changed cells; between two of them the cursor either
-    //    moves or writes the unchanged cells again, whichever costs fewer
-    //    bytes up to and including the next changed cell.
-    const int terminalRow = row + place.rowOffset;
-    painter.MoveTo(terminalRow, column + place.columnOffset);
-    for (;;) {
-      painter.Put(looks[column]);
-      state.shown[rowStart + column] = looks[column];
-      int next = column + 1;
-      while (next < endColumn && !changed(next)) ++next;
-      if (next == endColumn) break;
-      if (next > column + 1) {
-        Painter move = painter.Counter();
-        move.MoveTo(terminalRow, next + place.columnOffset);
-        move.Put(looks[next]);
-        move.Flush();
-        Painter rewrite = painter.Counter();
-        for (int k = column + 1; k <= next && rewrite.bytes() <= move.bytes(); ++k) rewrite.Put(looks[k]);
-        rewrite.Flush();
-        if (rewrite.bytes() < move.bytes()) {
-          for (int k = column + 1; k < next; ++k) painter.Put(looks[k]);
-        } else {
-          painter.MoveTo(terminalRow, next + place.columnOffset);
-        }
+  Row row;
+  CellSet changed;
+  std::string drafts[2];
+  for (int gridRow = firstRow; gridRow < endRow; ++gridRow) {
+    // 1. The looks of the row, and the cells that the terminal lacks, from
+    //    the first to the last.
+    const int rowStart = gridRow * kGridColumns;
+    int first = endColumn, last = -1;
+    for (int column = firstColumn; column < endColumn; ++column) {
+      row.looks[column] = CellLook(grid[rowStart + column]);
+      changed[column] = redraw || row.looks[column] != state.shown[rowStart + column];
+      if (changed[column]) {
+        first = std::min(first, column);
+        last = column;
+        state.shown[rowStart + column] = row.looks[column];
       }
-      column = next;
     }
+    if (last < 0) continue;
+    row.terminalRow = gridRow + place.rowOffset;
+    row.columnOffset = place.columnOffset;
+
+    // 2. Left to right, or one colour at a time, whichever is shorter.
+    //    A redraw goes left to right.
+    if (redraw) {
+      PaintCells(painter, row, changed, first, last);
+      continue;
+    }
+    Painter leftToRight = painter.Draft(drafts[0]);
+    PaintCells(leftToRight, row, changed, first, last);
+    leftToRight.Flush();
+    Painter byColour = painter.Draft(drafts[1]);
+    if (PaintByColour(byColour, row, changed, first, last)) {
+      byColour.Flush();
+      if (byColour.bytes() < leftToRight.bytes()) {
+        painter.Adopt(byColour);
+        continue;
+      }
+    }
+    painter.Adopt(leftToRight);
   }
   painter.Leave(state);
 

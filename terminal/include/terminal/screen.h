@@ -101,11 +101,13 @@ Placement PlacePicture(ScreenSize size);
 // Each row is sent in the fewest bytes the encoder finds: between two
 // changed cells the cursor either moves (CUP, CHA, CUF, CNL or CUD, the
 // shortest) or writes the unchanged cells between them again, whichever
-// costs fewer bytes, colour changes included; a run of one character is
-// sent as the character and REP (CSI n b) where that is shorter and the
-// options allow it for the character; an SGR
-// carries only the colours that change and that the glyph shows. The
-// output depends only on the grid, the options and the state.
+// costs fewer bytes, colour changes included; where colours alternate, the
+// changed cells of a row may be written one colour at a time instead of
+// left to right, if that is shorter; a run of one character is sent as the
+// character and REP (CSI n b) where that is shorter and the options allow
+// it for the character; an SGR carries only the colours that change and
+// that the glyph shows. A redraw goes left to right. The output depends
+// only on the grid, the options and the state.
 void EncodeFrame(GridView grid, const EncodeOptions& options, ScreenState& state, std::string& out);
 
 }  // namespace term
