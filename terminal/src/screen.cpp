@@ -222,8 +222,9 @@ class Painter {
   static int CountCost(int n) { return 3 + (n > 1 ? Digits(n) : 0); }
   static int ForwardCost(int n) { return CountCost(n); }
   static int ColumnCost(int column) { return 3 + (column > 0 ? Digits(column + 1) : 0); }
+  // Forward is never longer than the absolute column it reaches.
   static int AlongRowCost(int from, int to) {
-    return to == from ? 0 : to > from ? std::min(ForwardCost(to - from), ColumnCost(to)) : ColumnCost(to);
+    return to == from ? 0 : to > from ? ForwardCost(to - from) : ColumnCost(to);
   }
   void Counted(int n, const char* final) {
     Text("\x1b[");

@@ -237,6 +237,20 @@ TEST(EncodeFrame, RewritesAGapWhereThatIsShorterThanAMove) {
   EXPECT_NE(out.find("B\x1b[CB"), std::string::npos);
 }
 
+TEST(EncodeFrame, WritesAlternatingColoursOneColourAtATime) {
+  std::vector<Cell> grid(term::kGridCells, Cell{32, 0x00});
+  ScreenState state;
+  term_test::ScreenModel model(80, 50);
+  model.Feed(Encode(grid, state));
+  for (int column = 0; column < 80; ++column) grid[20 * 80 + column] = column % 2 == 0 ? Cell{'a', 0x01} : Cell{'b', 0x02};
+  const std::string out = Encode(grid, state);
+  // Each colour once, its cells a step apart, instead of 80 colour changes.
+  EXPECT_EQ(Count(out, "m"), 2);
+  EXPECT_NE(out.find("a\x1b[Ca\x1b[Ca"), std::string::npos);
+  model.Feed(out);
+  term_test::ExpectShows(model, state.size, View(grid));
+}
+
 TEST(EncodeFrame, TakesTheShortestCursorMoveAndStartsWhereTheLastFrameEnded) {
   std::vector<Cell> grid(term::kGridCells, Cell{'.', 0x07});
   ScreenState state;
