@@ -37,8 +37,8 @@ struct KeyScan {
   };
   Phase phase = Phase::kGround;
   int pending = 0;  // kCsi: parameter bytes seen; kMouse: raw bytes left
-  // kCsi: the numbers of the parameters so far (the first two), and how
-  // many there are; false once a byte other than a digit or ';' came.
+  // kCsi: the first two numbers of the parameters, how many parameters
+  // there are so far, and whether they are only digits and ';'.
   int numbers[2] = {0, 0};
   int count = 0;
   bool plain = true;

@@ -96,8 +96,8 @@ class Terminal {
   // Reads the keys that arrived on standard input (without blocking,
   // except for a short wait after an ESC, see terminal/keys.h) and the end
   // signals received. Ctrl+Z stops the process group, as the terminal's
-  // suspend key does when it is not in raw mode; the call returns once the
-  // show is continued.
+  // suspend key does outside raw mode (see job control above); the rest of
+  // its burst of input is dropped.
   EndRequest PollEnd();
 
   const TerminalStats& stats() const { return stats_; }
