@@ -308,9 +308,10 @@ void PaintCells(Painter& pen, const Row& row, const CellSet& wanted, int first, 
 // cells of the other colours. The cells are grouped by the colours that
 // they show; a blank joins a group with its paper, a full block one with
 // its ink. The group that the terminal's colours show goes first, the
-// others in the order in which they appear. Returns false, and writes
-// nothing, when all cells fit one group: that is the left-to-right order.
-bool PaintByColour(Painter& pen, const Row& row, const CellSet& changed, int first, int last) {
+// others in the order in which they appear. Returns false when all cells
+// fit one group (that is the left-to-right order; nothing is written), or
+// once more than `budget` bytes are written (the rest is not).
+bool PaintByColour(Painter& pen, const Row& row, const CellSet& changed, int first, int last, std::size_t budget) {
   struct Group {
     int ink, paper;    // -1: not shown by any cell so far
     int cells = 0;     // how many, listed in `members` from `start` on
@@ -369,6 +370,7 @@ bool PaintByColour(Painter& pen, const Row& row, const CellSet& changed, int fir
                         [&](int g) { return pen.HasColours(groups[g].ink, groups[g].paper); });
   CellSet wanted{};
   for (int k = 0; k < count; ++k) {
+    if (pen.bytes() > budget) return false;
     const Group& group = groups[order[k]];
     const auto begin = members.begin() + group.start, end = begin + group.cells;
     for (auto it = begin; it != end; ++it) wanted[*it] = true;
@@ -445,7 +447,7 @@ void EncodeFrame(GridView grid, const EncodeOptions& options, ScreenState& state
     PaintCells(leftToRight, row, changed, first, last);
     leftToRight.Flush();
     Painter byColour = painter.Draft(drafts[1]);
-    if (PaintByColour(byColour, row, changed, first, last)) {
+    if (PaintByColour(byColour, row, changed, first, last, leftToRight.bytes())) {
       byColour.Flush();
       if (byColour.bytes() < leftToRight.bytes()) {
         painter.Adopt(byColour);

@@ -23,6 +23,7 @@ namespace {
 // Process-wide state, shared with the signal handlers: plain values set
 // before the handlers are installed, and lock-free atomics.
 constexpr int kIn = STDIN_FILENO;
+constexpr char kCtrlZ = 0x1A;
 
 // Leaves the terminal as the shell expects it: CAN first (it cancels an
 // escape sequence cut short by a crash, a stop or discarded output), then
@@ -461,6 +462,13 @@ void Terminal::OnCursorReport(const KeyScan& scan) {
   --probeReplies_;
 }
 
+// Ctrl+Z: stops the process group as the terminal would (the handler
+// gives the terminal back first); what was typed with it is dropped.
+void Terminal::Suspend() {
+  keyScan_ = {};
+  kill(0, SIGTSTP);
+}
+
 EndRequest Terminal::PollEnd() {
   // Read whatever arrived; after an ESC wait briefly for the rest of a
   // sequence before taking it as the Escape key. Keys are read only while
@@ -494,15 +502,44 @@ EndRequest Terminal::PollEnd() {
       }
     }
   }
-  // Ctrl+Z: stop the process group as the terminal would; the handler
-  // gives the terminal back first.
-  if (suspend) {
-    keyScan_ = {};
-    kill(0, SIGTSTP);
-  }
+  if (suspend) Suspend();
 
   if (endKey_ == Key::kEscape) return {true, 0};
   if (endKey_ == Key::kInterrupt) return {true, SIGINT};
+  if (const int sig = g_endSignal.load()) return {true, sig};
+  if (lost_) return {true, SIGHUP};
+  return {};
+}
+
+EndRequest Terminal::PollKeys(std::vector<int>& typed) {
+  bool suspend = false;
+  while (inputOpen_ && !suspend && g_taken.load()) {
+    const bool awaiting = AwaitingMore(keyScan_);
+    pollfd p{kIn, POLLIN, 0};
+    const int ready = poll(&p, 1, awaiting ? kLoneEscapeMillis : 0);
+    if (ready < 0 && errno == EINTR) continue;
+    char bytes[256];
+    const ssize_t n = ready > 0 && (p.revents & POLLNVAL) == 0 ? read(kIn, bytes, sizeof bytes) : 0;
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {  // nothing more for now, or no input any more
+      if (ready != 0) inputOpen_ = false;
+      if (awaiting || ready != 0)
+        if (EndOfBurst(keyScan_) == Key::kEscape) typed.push_back(27);
+      break;
+    }
+    // Byte by byte, for Ctrl+Z (which types nothing: it stops, as in
+    // PollEnd) and the answers to the REP question.
+    for (ssize_t i = 0; i < n && !suspend; ++i) {
+      if (keyScan_.phase == KeyScan::Phase::kGround && bytes[i] == kCtrlZ) {
+        suspend = true;
+        continue;
+      }
+      const int reports = keyScan_.reports;
+      ScanTyped(keyScan_, std::string_view(bytes + i, 1), typed);
+      if (keyScan_.reports != reports) OnCursorReport(keyScan_);
+    }
+  }
+  if (suspend) Suspend();
   if (const int sig = g_endSignal.load()) return {true, sig};
   if (lost_) return {true, SIGHUP};
   return {};

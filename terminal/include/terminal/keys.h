@@ -1,6 +1,6 @@
-// terminal/keys.h - finding the keys that end or suspend the show in the
-// bytes a terminal sends: a lone Escape, Ctrl+C and Ctrl+Z, and the
-// terminal's replies to cursor position queries.
+// terminal/keys.h - finding keys in the bytes a terminal sends: the keys
+// that end or suspend the show (a lone Escape, Ctrl+C and Ctrl+Z) and the
+// terminal's replies to cursor position queries, or every typed key.
 //
 // A terminal sends the Escape key as the single byte ESC, but ESC also
 // starts the sequences of arrow and function keys, mouse and focus reports
@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 namespace term {
 
@@ -42,9 +43,15 @@ struct KeyScan {
   int numbers[2] = {0, 0};
   int count = 0;
   bool plain = true;
-  // The row and column (1-based) of the last cursor position report.
+  // The row and column (1-based) of the last cursor position report, and
+  // how many reports came so far.
   int reportRow = 0;
   int reportColumn = 0;
+  int reports = 0;
+  // ScanTyped in kGround: the UTF-8 continuation bytes still expected, and
+  // the bits of the character so far.
+  int utf8Left = 0;
+  char32_t utf8Code = 0;
 };
 
 // Scans `bytes` and returns the first key among them (kNone if there is
@@ -58,6 +65,17 @@ Key ScanKeys(KeyScan& scan, std::string_view bytes);
 // True while the scan is inside an ESC or an unfinished sequence: the
 // caller waits up to kLoneEscapeMillis for more bytes before EndOfBurst.
 bool AwaitingMore(const KeyScan& scan);
+
+// Scans `bytes` and appends every key typed in them to `typed`, oldest
+// first, as the code a PC text console reports: printable characters
+// (UTF-8) as their code page 437 codes, Enter 13, Tab 9, Backspace (DEL or
+// Ctrl+H) 8, Ctrl+C 3, and Escape 27 once it is known to stand alone (an
+// ESC followed by another ESC here, else see EndOfBurst). Characters code
+// page 437 lacks, malformed UTF-8, other control bytes, Alt with a key and
+// every sequence (arrows, function keys, reports) are skipped. Unlike
+// ScanKeys it scans all the bytes; a character split between calls is
+// joined.
+void ScanTyped(KeyScan& scan, std::string_view bytes, std::vector<int>& typed);
 
 // No more bytes came within the wait: an ESC on its own is the Escape key
 // (returned as kEscape); an unfinished sequence is dropped.

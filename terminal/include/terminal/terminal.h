@@ -30,6 +30,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "terminal/keys.h"
 #include "terminal/screen.h"
@@ -100,6 +101,14 @@ class Terminal {
   // its burst of input is dropped.
   EndRequest PollEnd();
 
+  // Reads the keys that arrived on standard input, waiting as PollEnd does,
+  // and appends every typed key to `typed` (see ScanTyped; Escape is 27,
+  // Ctrl+C 3). Keys end nothing here: the result asks to end only for an
+  // end signal received (SIGINT, SIGTERM, SIGHUP) or a terminal that
+  // cannot be written any more, and keeps asking. Ctrl+Z stops as in
+  // PollEnd. Call either this or PollEnd on a Terminal, not both.
+  EndRequest PollKeys(std::vector<int>& typed);
+
   const TerminalStats& stats() const { return stats_; }
 
   // The longest Present waits for a terminal that does not take a frame.
@@ -110,6 +119,7 @@ class Terminal {
   void Take();
   void Flush(int waitMillis);
   void OnCursorReport(const KeyScan& scan);
+  void Suspend();
 
   std::string title_;
   Repeat repeatAllowed_;
