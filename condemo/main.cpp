@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   condemo::ShowOptions show;
   show.workerCount = condemo::HardwareWorkerCount();
   show.encoding.trueColour = term::WantsTrueColour(std::getenv("COLORTERM"));
+  show.encoding.repeat = term::Repeat::kAnyGlyph;  // as far as the terminal repeats
   show.screen = window ? condemo::ScreenKind::kWindow : condemo::ScreenKind::kTerminal;
   const condemo::ShowResult result = condemo::PlayShow(show);
   // Ended by a signal (Ctrl+C counts as SIGINT): after the clean shut-down,

@@ -8,12 +8,20 @@ namespace {
 
 constexpr char kEsc = 0x1B;
 constexpr char kCtrlC = 0x03;
+constexpr char kCtrlZ = 0x1A;
 constexpr char kBel = 0x07;
-// CAN and SUB abort a sequence.
+// CAN and SUB (Ctrl+Z) abort a sequence.
 constexpr char kCan = 0x18;
-constexpr char kSub = 0x1A;
+constexpr char kSub = kCtrlZ;
 
 using Phase = KeyScan::Phase;
+
+// The key of a control byte outside sequences.
+Key ControlKey(char byte) {
+  if (byte == kCtrlC) return Key::kInterrupt;
+  if (byte == kCtrlZ) return Key::kSuspend;
+  return Key::kNone;
+}
 
 // Advances the scan by one byte; returns the key that the byte completes.
 Key Step(KeyScan& scan, char byte) {
@@ -21,7 +29,7 @@ Key Step(KeyScan& scan, char byte) {
   switch (scan.phase) {
     case Phase::kGround:
       if (byte == kEsc) scan.phase = Phase::kEscape;
-      return byte == kCtrlC ? Key::kInterrupt : Key::kNone;
+      return ControlKey(byte);
 
     case Phase::kEscape:
       switch (byte) {
@@ -30,6 +38,9 @@ Key Step(KeyScan& scan, char byte) {
         case '[':
           scan.phase = Phase::kCsi;
           scan.pending = 0;
+          scan.numbers[0] = scan.numbers[1] = 0;
+          scan.count = 1;
+          scan.plain = true;
           return Key::kNone;
         case 'O':
           scan.phase = Phase::kSs3;
@@ -43,7 +54,7 @@ Key Step(KeyScan& scan, char byte) {
           return Key::kNone;
         default:  // Alt with a key, or a stray byte
           scan.phase = Phase::kGround;
-          return byte == kCtrlC ? Key::kInterrupt : Key::kNone;
+          return ControlKey(byte);
       }
 
     case Phase::kCsi:
@@ -53,12 +64,26 @@ Key Step(KeyScan& scan, char byte) {
         scan.phase = Phase::kGround;
       } else if (c >= 0x20 && c <= 0x3F) {
         ++scan.pending;
+        if (byte == ';') {
+          ++scan.count;
+        } else if (byte >= '0' && byte <= '9' && scan.count <= 2) {
+          int& number = scan.numbers[scan.count - 1];
+          number = number < 100000 ? number * 10 + (byte - '0') : number;
+        } else if (byte < '0' || byte > '9') {
+          scan.plain = false;
+        }
       } else if (c >= 0x40 && c <= 0x7E) {
         // ESC [ M with no parameters is a legacy mouse report: three raw
         // bytes (button, column, row) follow.
         const bool mouse = byte == 'M' && scan.pending == 0;
         scan.phase = mouse ? Phase::kMouse : Phase::kGround;
         scan.pending = mouse ? 3 : 0;
+        if (byte == 'R' && scan.plain && scan.count == 2) {
+          scan.reportRow = scan.numbers[0];
+          scan.reportColumn = scan.numbers[1];
+          ++scan.reports;
+          return Key::kCursorReport;
+        }
       }
       return Key::kNone;
 

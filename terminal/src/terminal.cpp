@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <array>
@@ -21,17 +22,38 @@ namespace {
 
 // Process-wide state, shared with the signal handlers: plain values set
 // before the handlers are installed, and lock-free atomics.
-constexpr int kOut = STDOUT_FILENO;
 constexpr int kIn = STDIN_FILENO;
+constexpr char kCtrlZ = 0x1A;
 
 // Leaves the terminal as the shell expects it: CAN first (it cancels an
-// escape sequence cut short by a crash), then synchronized update ended,
-// colours reset, cursor shown, auto-wrap on, main screen, title restored.
+// escape sequence cut short by a crash, a stop or discarded output), then
+// synchronized update ended, colours reset, cursor shown, auto-wrap on,
+// main screen, title restored.
 constexpr char kRestore[] = "\x18\x1b[?2026l\x1b[0m\x1b[?25h\x1b[?7h\x1b[?1049l\x1b[23;0t";
 
-std::atomic<bool> g_exists{false};    // a Terminal object exists
-std::atomic<bool> g_modified{false};  // the terminal is in the show's modes
-int g_termiosFd = -1;                 // the terminal whose modes were saved, or -1
+// The question whether the terminal repeats characters with REP: "x" and
+// one repeat, then a block and one repeat, in row 2, each followed by a
+// cursor position query; the cursor is in column 3 where REP repeated it.
+// (Row 1 would answer like a modified F3 key.) The first frame clears it.
+constexpr char kRepeatProbe[] = "\x1b[2;1Hx\x1b[b\x1b[6n\x1b[2;1H\xe2\x96\x91\x1b[b\x1b[6n";
+constexpr int kRepeatedColumn = 3;
+
+std::atomic<bool> g_exists{false};  // a Terminal object exists
+// The terminal is in the show's modes. Whoever gives it back clears this
+// first, so only one restore is written.
+std::atomic<bool> g_taken{false};
+// Counts the give-backs, so that the frame loop drops output meant for the
+// terminal as it was before one.
+std::atomic<unsigned> g_givenBack{0};
+// The thread inside a write to the terminal or a change of its modes, 0
+// for none: a handler on another thread lets it finish before it writes.
+std::atomic<pid_t> g_busy{0};
+std::atomic<bool> g_continued{false};  // SIGCONT came: the modes may have been changed
+// Where the output goes: a description of the terminal of our own, opened
+// non-blocking, or standard output itself (blocking) where none can be
+// opened.
+int g_out = STDOUT_FILENO;
+int g_termiosFd = -1;  // the terminal whose modes were saved, or -1
 termios g_savedModes;
 // While the show runs, messages on standard error (when it is a terminal)
 // are kept in a memory file and shown after the restore, instead of
@@ -42,6 +64,7 @@ std::atomic<int> g_endSignal{0};
 std::atomic<bool> g_resized{false};
 
 constexpr std::array kEndSignals = {SIGINT, SIGTERM, SIGHUP};
+constexpr std::array kStopSignals = {SIGTSTP, SIGTTIN, SIGTTOU};
 constexpr std::array kFatalSignals = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP,
                                       SIGSYS,  SIGQUIT, SIGXCPU, SIGXFSZ};
 // The actions in place before ours, indexed by signal number.
@@ -91,13 +114,45 @@ void ReleaseStandardError() {
   g_stderrCapture = g_stderrSaved = -1;
 }
 
-// Puts the terminal back; only the first call after taking it over does
-// anything. Async-signal-safe.
-void RestoreTerminal() {
-  if (!g_modified.exchange(false)) return;
-  const int savedErrno = errno;
-  WriteAll(kOut, kRestore, sizeof kRestore - 1);
+// Waits until no other thread is inside a write to the terminal (that
+// takes a moment: the writes do not block), but never longer than 200 ms.
+// Async-signal-safe.
+void WaitForOtherWriter() {
+  const pid_t self = gettid();
+  timespec start{};
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  for (pid_t busy; (busy = g_busy.load()) != 0 && busy != self;) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 > 200) return;
+    poll(nullptr, 0, 1);
+  }
+}
+
+// Gives the terminal back as the shell expects it: the output not yet
+// sent (the rest of a picture) discarded, then the restore and the saved
+// modes. Only the call that finds the terminal taken does anything; it
+// works from the background too (SIGTTOU is held off meanwhile).
+// Async-signal-safe.
+void GiveBack() {
+  if (!g_taken.exchange(false)) return;
+  g_givenBack.fetch_add(1);
+  sigset_t ttou, previous;
+  sigemptyset(&ttou);
+  sigaddset(&ttou, SIGTTOU);
+  sigprocmask(SIG_BLOCK, &ttou, &previous);
+  WaitForOtherWriter();
+  tcflush(g_out, TCOFLUSH);
+  WriteAll(g_out, kRestore, sizeof kRestore - 1);
   if (g_termiosFd >= 0) tcsetattr(g_termiosFd, TCSAFLUSH, &g_savedModes);
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+}
+
+// Puts the terminal back for good and shows the messages held back.
+// Async-signal-safe.
+void RestoreTerminal() {
+  const int savedErrno = errno;
+  GiveBack();
   ReleaseStandardError();
   errno = savedErrno;
 }
@@ -118,6 +173,30 @@ void OnEndSignal(int sig) {
 }
 
 void OnResize(int) { g_resized.store(true); }
+
+void OnContinue(int) { g_continued.store(true); }
+
+// A stop: the terminal back first, then the stop itself, as the signal's
+// default action (which the kernel ignores in an orphaned process group,
+// where nobody could continue the show). Returns once continued; the frame
+// loop takes the terminal again.
+void OnStopSignal(int sig) {
+  const int savedErrno = errno;
+  GiveBack();
+  struct sigaction byDefault {};
+  struct sigaction ours {};
+  byDefault.sa_handler = SIG_DFL;
+  sigemptyset(&byDefault.sa_mask);
+  sigaction(sig, &byDefault, &ours);
+  raise(sig);  // held while this handler runs
+  sigset_t only, previous;
+  sigemptyset(&only);
+  sigaddset(&only, sig);
+  sigprocmask(SIG_UNBLOCK, &only, &previous);  // stops here until SIGCONT
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  sigaction(sig, &ours, nullptr);
+  errno = savedErrno;
+}
 
 void OnFatalSignal(int sig, siginfo_t* info, void*) {
   RestoreTerminal();
@@ -147,6 +226,15 @@ void InstallHandlers() {
   sigaltstack(&altStack, nullptr);
   for (const int sig : kEndSignals) Install(sig, OnEndSignal);
   Install(SIGWINCH, OnResize);
+  Install(SIGCONT, OnContinue);
+  for (const int sig : kStopSignals) {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int other : kStopSignals) sigaddset(&action.sa_mask, other);
+    action.sa_flags = SA_RESTART;
+    sigaction(sig, &action, &g_previous[sig]);
+  }
   for (const int sig : kFatalSignals) {
     struct sigaction action {};
     action.sa_sigaction = OnFatalSignal;
@@ -158,7 +246,9 @@ void InstallHandlers() {
 
 void RemoveHandlers() {
   for (const int sig : kEndSignals) sigaction(sig, &g_previous[sig], nullptr);
+  for (const int sig : kStopSignals) sigaction(sig, &g_previous[sig], nullptr);
   sigaction(SIGWINCH, &g_previous[SIGWINCH], nullptr);
+  sigaction(SIGCONT, &g_previous[SIGCONT], nullptr);
   for (const int sig : kFatalSignals) sigaction(sig, &g_previous[sig], nullptr);
   stack_t disable{};
   disable.ss_flags = SS_DISABLE;
@@ -180,19 +270,33 @@ termios RawModes(termios modes) {
 
 ScreenSize QuerySize() {
   winsize size{};
-  if (ioctl(kOut, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0)
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0)
     return {size.ws_col, size.ws_row};
   return {};
 }
 
-std::string StartSequence(std::string_view title) {
-  std::string out = "\x1b[22;0t\x1b]2;";  // save the title, set the new one
-  for (const char c : title)
-    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) out += c;
-  out += '\x07';
-  // Alternate screen, cursor hidden, auto-wrap off, window 50 rows by 80.
-  out += "\x1b[?1049h\x1b[?25l\x1b[?7l\x1b[8;50;80t";
-  return out;
+// Opens the terminal on standard output anew, non-blocking: a description
+// of its own, so that standard output stays blocking for the shell.
+void OpenOutput() {
+  const int fd = open("/proc/self/fd/1", O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0 && isatty(fd)) {
+    g_out = fd;
+    return;
+  }
+  if (fd >= 0) close(fd);
+  g_out = STDOUT_FILENO;
+}
+
+void CloseOutput() {
+  if (g_out != STDOUT_FILENO) close(g_out);
+  g_out = STDOUT_FILENO;
+}
+
+// True while the show's process group is the terminal's foreground one
+// (always on a terminal that is not the controlling one).
+bool InForeground() {
+  const pid_t group = tcgetpgrp(g_termiosFd >= 0 ? g_termiosFd : STDOUT_FILENO);
+  return group < 0 || group == getpgrp();
 }
 
 }  // namespace
@@ -201,60 +305,176 @@ bool WantsTrueColour(const char* colorterm) {
   return colorterm != nullptr && (std::strcmp(colorterm, "truecolor") == 0 || std::strcmp(colorterm, "24bit") == 0);
 }
 
-Terminal::Terminal(std::string_view title, EncodeOptions encoding) : encoding_(encoding) {
-  if (!isatty(kOut)) throw TerminalError("standard output is not a terminal");
+Terminal::Terminal(std::string_view title, EncodeOptions encoding)
+    : repeatAllowed_(encoding.repeat), encoding_(encoding) {
+  if (!isatty(STDOUT_FILENO)) throw TerminalError("standard output is not a terminal");
   if (g_exists.exchange(true)) throw TerminalError("the terminal is in use already");
+  encoding_.repeat = Repeat::kNone;  // until the terminal answers the REP question
+  for (const char c : title)
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) title_ += c;
 
   // 1. Save the modes, then install the handlers and the exit hook before
   //    anything changes, so that every later way out restores.
-  g_termiosFd = isatty(kIn) ? kIn : kOut;
+  g_termiosFd = isatty(kIn) ? kIn : STDOUT_FILENO;
   if (tcgetattr(g_termiosFd, &g_savedModes) != 0) g_termiosFd = -1;
+  OpenOutput();
   g_endSignal.store(0);
   g_resized.store(false);
+  g_continued.store(false);
   InstallHandlers();
   static const bool exitHook = std::atexit(RestoreTerminal) == 0;
   (void)exitHook;
-  g_modified.store(true);
   CaptureStandardError();
 
-  // 2. Raw mode and the screen modes.
-  if (g_termiosFd >= 0) {
-    const termios raw = RawModes(g_savedModes);
-    tcsetattr(g_termiosFd, TCSAFLUSH, &raw);
-  }
-  const std::string start = StartSequence(title);
-  WriteAll(kOut, start.data(), start.size());
+  // 2. Raw mode and the screen modes, now or once the show is in the
+  //    foreground.
   screen_.size = QuerySize();
+  if (InForeground()) Take();
 }
 
 Terminal::~Terminal() {
   RestoreTerminal();
   RemoveHandlers();
+  CloseOutput();
   g_exists.store(false);
 }
 
+// Raw mode now; the title, the screen modes and a full redraw with the
+// next frame. After a give-back the title is saved again; after a mere
+// continue (the terminal was not given back) CAN first cancels whatever
+// sequence the stop cut short.
+void Terminal::Take() {
+  const bool givenBack = !g_taken.load();
+  g_busy.store(gettid());
+  if (g_termiosFd >= 0) {
+    const termios raw = RawModes(g_savedModes);
+    tcsetattr(g_termiosFd, TCSAFLUSH, &raw);
+  }
+  givenBackSeen_ = g_givenBack.load();
+  g_taken.store(true);
+  g_busy.store(0);
+
+  output_.clear();
+  sent_ = 0;
+  start_ = givenBack ? "\x1b[22;0t" : "\x18";  // save the title
+  start_ += "\x1b]2;" + title_ + '\x07';
+  // Alternate screen, cursor hidden, auto-wrap off; the first time a window
+  // of 50 rows by 80, and the REP question.
+  start_ += "\x1b[?1049h\x1b[?25l\x1b[?7l";
+  if (!takenBefore_) {
+    start_ += "\x1b[8;50;80t";
+    if (repeatAllowed_ != Repeat::kNone) {
+      start_ += kRepeatProbe;
+      probeReplies_ = 2;
+    }
+  }
+  takenBefore_ = true;
+  screen_.valid = false;
+  g_resized.store(true);
+}
+
+// Makes sure that the terminal is the show's: takes it again after a stop
+// or a continue once the show is in the foreground. False while it is not
+// the show's.
+bool Terminal::HoldTerminal() {
+  const bool continued = g_continued.exchange(false);
+  if (g_taken.load() && !continued) return true;
+  if (InForeground()) {
+    Take();
+    return true;
+  }
+  // Continued in the background with the terminal still in the show's
+  // modes (stopped by SIGSTOP, then bg): give it back until fg.
+  GiveBack();
+  return false;
+}
+
+// Writes the output without blocking, waiting up to waitMillis in all for
+// a terminal that does not take it at once; what is left stays for later.
+// Output meant for the terminal before a give-back is dropped.
+void Terminal::Flush(int waitMillis) {
+  const std::uint64_t deadline = Milliseconds() + static_cast<std::uint64_t>(waitMillis);
+  while (sent_ < output_.size()) {
+    g_busy.store(gettid());
+    if (!g_taken.load() || g_givenBack.load() != givenBackSeen_) {
+      g_busy.store(0);
+      screen_.valid = false;
+      break;
+    }
+    const ssize_t n = write(g_out, output_.data() + sent_, output_.size() - sent_);
+    const int error = errno;
+    g_busy.store(0);
+    if (n > 0) {
+      sent_ += static_cast<std::size_t>(n);
+      stats_.bytes += static_cast<std::uint64_t>(n);
+    } else if (n < 0 && error == EINTR) {
+      continue;
+    } else if (n < 0 && (error == EAGAIN || error == EWOULDBLOCK)) {
+      const std::uint64_t now = Milliseconds();
+      if (now >= deadline) return;
+      pollfd p{g_out, POLLOUT, 0};
+      poll(&p, 1, static_cast<int>(deadline - now));
+    } else {  // the terminal is gone
+      lost_ = true;
+      screen_.valid = false;
+      break;
+    }
+  }
+  output_.clear();
+  sent_ = 0;
+}
+
 bool Terminal::Present(GridView grid) {
+  ++stats_.frames;
+  if (lost_) return false;
+  // 1. The terminal must be the show's, at its present size.
+  if (!HoldTerminal()) {
+    ++stats_.dropped;
+    return true;
+  }
   if (g_resized.exchange(false)) {
     screen_.size = QuerySize();
     screen_.valid = false;
   }
-  buffer_.clear();
-  EncodeFrame(grid, encoding_, screen_, buffer_);
-  ++stats_.frames;
+  // 2. The rest of an earlier frame goes first; if the terminal does not
+  //    take it in time, this frame is dropped.
+  Flush(kOutputWaitMillis);
   if (lost_) return false;
-  if (!WriteAll(kOut, buffer_.data(), buffer_.size())) {
-    lost_ = true;
-    screen_.valid = false;
-    return false;
+  if (!output_.empty()) {
+    ++stats_.dropped;
+    return true;
   }
-  stats_.bytes += buffer_.size();
-  return true;
+  // 3. This frame, in one buffer.
+  output_.swap(start_);
+  start_.clear();
+  EncodeFrame(grid, encoding_, screen_, output_);
+  Flush(kOutputWaitMillis);
+  return !lost_;
+}
+
+// The answers to the REP question, in the order asked: ASCII, then any
+// glyph. REP is used as far as the terminal repeats and the caller allows.
+void Terminal::OnCursorReport(const KeyScan& scan) {
+  if (probeReplies_ == 0) return;
+  const bool repeated = scan.reportColumn == kRepeatedColumn;
+  if (probeReplies_ == 2 && repeated) encoding_.repeat = Repeat::kAscii;
+  if (probeReplies_ == 1 && repeated && encoding_.repeat == Repeat::kAscii) encoding_.repeat = repeatAllowed_;
+  --probeReplies_;
+}
+
+// Ctrl+Z: stops the process group as the terminal would (the handler
+// gives the terminal back first); what was typed with it is dropped.
+void Terminal::Suspend() {
+  keyScan_ = {};
+  kill(0, SIGTSTP);
 }
 
 EndRequest Terminal::PollEnd() {
   // Read whatever arrived; after an ESC wait briefly for the rest of a
-  // sequence before taking it as the Escape key.
-  while (inputOpen_ && endKey_ == Key::kNone) {
+  // sequence before taking it as the Escape key. Keys are read only while
+  // the terminal is the show's.
+  bool suspend = false;
+  while (inputOpen_ && endKey_ == Key::kNone && !suspend && g_taken.load()) {
     const bool awaiting = AwaitingMore(keyScan_);
     pollfd p{kIn, POLLIN, 0};
     const int ready = poll(&p, 1, awaiting ? kLoneEscapeMillis : 0);
@@ -271,8 +491,18 @@ EndRequest Terminal::PollEnd() {
       endKey_ = EndOfBurst(keyScan_);
       break;
     }
-    endKey_ = ScanKeys(keyScan_, std::string_view(bytes, static_cast<std::size_t>(n)));
+    for (ssize_t i = 0; i < n && endKey_ == Key::kNone && !suspend; ++i) {
+      const Key key = ScanKeys(keyScan_, std::string_view(bytes + i, 1));
+      if (key == Key::kCursorReport) {
+        OnCursorReport(keyScan_);
+      } else if (key == Key::kSuspend) {
+        suspend = true;  // the rest of the burst was typed before the stop: dropped
+      } else {
+        endKey_ = key;
+      }
+    }
   }
+  if (suspend) Suspend();
 
   if (endKey_ == Key::kEscape) return {true, 0};
   if (endKey_ == Key::kInterrupt) return {true, SIGINT};
@@ -282,7 +512,8 @@ EndRequest Terminal::PollEnd() {
 }
 
 EndRequest Terminal::PollKeys(std::vector<int>& typed) {
-  while (inputOpen_) {
+  bool suspend = false;
+  while (inputOpen_ && !suspend && g_taken.load()) {
     const bool awaiting = AwaitingMore(keyScan_);
     pollfd p{kIn, POLLIN, 0};
     const int ready = poll(&p, 1, awaiting ? kLoneEscapeMillis : 0);
@@ -296,8 +527,19 @@ EndRequest Terminal::PollKeys(std::vector<int>& typed) {
         if (EndOfBurst(keyScan_) == Key::kEscape) typed.push_back(27);
       break;
     }
-    ScanTyped(keyScan_, std::string_view(bytes, static_cast<std::size_t>(n)), typed);
+    // Byte by byte, for Ctrl+Z (which types nothing: it stops, as in
+    // PollEnd) and the answers to the REP question.
+    for (ssize_t i = 0; i < n && !suspend; ++i) {
+      if (keyScan_.phase == KeyScan::Phase::kGround && bytes[i] == kCtrlZ) {
+        suspend = true;
+        continue;
+      }
+      const int reports = keyScan_.reports;
+      ScanTyped(keyScan_, std::string_view(bytes + i, 1), typed);
+      if (keyScan_.reports != reports) OnCursorReport(keyScan_);
+    }
   }
+  if (suspend) Suspend();
   if (const int sig = g_endSignal.load()) return {true, sig};
   if (lost_) return {true, SIGHUP};
   return {};

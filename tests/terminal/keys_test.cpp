@@ -87,6 +87,23 @@ TEST(KeyScan, CtrlCInterrupts) {
   EXPECT_EQ(ScanBursts({"\x1b]2;a\x03\x07"}), Key::kNone);
 }
 
+TEST(KeyScan, CtrlZSuspendsOutsideSequences) {
+  EXPECT_EQ(ScanBursts({"\x1a"}), Key::kSuspend);
+  EXPECT_EQ(ScanBursts({"\x1b[A\x1a"}), Key::kSuspend);
+  // SUB cancels a sequence instead.
+  EXPECT_EQ(ScanBursts({"\x1b[1;5\x1a"}), Key::kNone);
+}
+
+TEST(KeyScan, CursorPositionReportsCarryTheirNumbers) {
+  term::KeyScan scan;
+  EXPECT_EQ(term::ScanKeys(scan, "\x1b[12;345R"), Key::kCursorReport);
+  EXPECT_EQ(scan.reportRow, 12);
+  EXPECT_EQ(scan.reportColumn, 345);
+  EXPECT_EQ(ScanByteByByte("\x1b[2;3R"), Key::kCursorReport);
+  // Not reports: one number, a private marker, three numbers.
+  for (const char* other : {"\x1b[5R", "\x1b[?2;3R", "\x1b[1;2;3R"}) EXPECT_EQ(ScanBursts({other}), Key::kNone) << other;
+}
+
 TEST(KeyScan, StopsAtTheFirstKey) {
   term::KeyScan scan;
   EXPECT_EQ(term::ScanKeys(scan, "\x03\x1b"), Key::kInterrupt);

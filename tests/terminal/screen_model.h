@@ -1,7 +1,9 @@
 // A small terminal model for tests: applies the control sequences that the
 // frame encoder emits to a grid of cells, and reports anything else, and
 // every character that would land outside the screen or wrap, as a test
-// failure.
+// failure. Cursor moves: CUP (H), CHA (G), CUF (C), CUD (B), CNL (E); REP
+// (b) only straight after a character, and only after an ASCII one unless
+// the model stands for a terminal that repeats any character.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,7 +26,8 @@ struct ModelCell {
 
 class ScreenModel {
  public:
-  ScreenModel(int columns, int rows) : columns_(columns), rows_(rows), cells_(columns * rows) {}
+  ScreenModel(int columns, int rows, bool repeatsAnyCharacter = false)
+      : columns_(columns), rows_(rows), cells_(columns * rows), repeatsAny_(repeatsAnyCharacter) {}
 
   const ModelCell& at(int row, int column) const { return cells_[row * columns_ + column]; }
   bool syncOpen() const { return syncOpen_; }
@@ -71,9 +74,12 @@ class ScreenModel {
     ASSERT_LT(row_, rows_);
     cells_[row_ * columns_ + column_] = {ch, ink_, paper_};
     ++column_;
+    last_ = ch;
   }
 
   void Csi(std::string_view params, char final) {
+    const char32_t last = last_;
+    last_ = 0;
     std::vector<int> numbers;
     bool privateMode = !params.empty() && params[0] == '?';
     if (privateMode) params.remove_prefix(1);
@@ -107,8 +113,31 @@ class ScreenModel {
         break;
       case 'C':
         ASSERT_GE(row_, 0);
+        ASSERT_LT(column_, columns_) << "relative move from the edge";
         column_ += number(0, 1);
         ASSERT_LT(column_, columns_) << "cursor moved off the screen";
+        break;
+      case 'G':
+        ASSERT_GE(row_, 0);
+        column_ = number(0, 1) - 1;
+        ASSERT_TRUE(column_ >= 0 && column_ < columns_) << "cursor off the screen";
+        break;
+      case 'B':
+        ASSERT_GE(row_, 0);
+        ASSERT_LT(column_, columns_) << "the column at the edge is not known";
+        row_ += number(0, 1);
+        ASSERT_LT(row_, rows_) << "cursor moved off the screen";
+        break;
+      case 'E':
+        ASSERT_GE(row_, 0);
+        row_ += number(0, 1);
+        column_ = 0;
+        ASSERT_LT(row_, rows_) << "cursor moved off the screen";
+        break;
+      case 'b':
+        ASSERT_NE(last, 0u) << "REP not straight after a character";
+        ASSERT_TRUE(repeatsAny_ || last < 0x7F) << "REP of a character that tmux does not repeat";
+        for (int n = number(0, 1); n > 0 && !::testing::Test::HasFatalFailure(); --n) Print(last);
         break;
       case 'J':
         ASSERT_EQ(number(0, 0), 2);
@@ -138,9 +167,11 @@ class ScreenModel {
 
   int columns_, rows_;
   std::vector<ModelCell> cells_;
+  bool repeatsAny_;
   int row_ = -1, column_ = -1;
   int ink_ = -1, paper_ = -1;
   bool syncOpen_ = false;
+  char32_t last_ = 0;  // the character just printed, 0 after any sequence
 };
 
 // Checks that the model shows the grid as the terminal should: the centred

@@ -2,6 +2,7 @@
 // terminal model and by the exact bytes where the bytes matter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -116,7 +117,7 @@ TEST(EncodeFrame, MapsTheConsoleColourBitsToAnsi) {
   grid[2] = {'x', 0x8F};
   ScreenState state;
   const std::string out = Encode(grid, state);
-  EXPECT_NE(out.find("\x1b[1;1H\x1b[91;44mx"), std::string::npos);
+  EXPECT_NE(out.find("\x1b[H\x1b[91;44mx"), std::string::npos);
   EXPECT_NE(out.find("x\x1b[36;43mx"), std::string::npos);
   EXPECT_NE(out.find("x\x1b[97;100mx"), std::string::npos);
   // Then ink 0 on paper 0: only blanks, so only the paper changes.
@@ -194,26 +195,106 @@ TEST(EncodeFrame, RedrawsEverythingAfterAResize) {
   term_test::ExpectShows(model, state.size, View(grid));
 }
 
+TEST(EncodeFrame, RepeatsRunsAsTheOptionsAllow) {
+  std::vector<Cell> grid(term::kGridCells, Cell{32, 0x00});
+  for (int column = 10; column < 50; ++column) grid[3 * 80 + column] = {176, 0x07};  // 40 light shades
+  for (int column = 0; column < 30; ++column) grid[5 * 80 + column] = {'x', 0x07};
+  grid[7 * 80 + 0] = grid[7 * 80 + 1] = {'y', 0x07};  // two: REP would not be shorter
+  const std::string shade = "\u2591";
+  const auto encode = [&](term::Repeat repeat) {
+    ScreenState state;
+    const std::string out = Encode(grid, state, {.repeat = repeat});
+    term_test::ScreenModel model(80, 50, repeat == term::Repeat::kAnyGlyph);
+    model.Feed(out);
+    term_test::ExpectShows(model, state.size, View(grid));
+    return out;
+  };
+  const std::string none = encode(term::Repeat::kNone);
+  EXPECT_EQ(none.find("b"), std::string::npos);
+  const std::string ascii = encode(term::Repeat::kAscii);
+  EXPECT_NE(ascii.find("x\x1b[29b"), std::string::npos);
+  EXPECT_NE(ascii.find(" \x1b[79b"), std::string::npos) << "blank rows";
+  EXPECT_NE(ascii.find("yy"), std::string::npos);
+  EXPECT_EQ(ascii.find(shade + "\x1b["), std::string::npos);
+  const std::string any = encode(term::Repeat::kAnyGlyph);
+  EXPECT_NE(any.find(shade + "\x1b[39b"), std::string::npos);
+  EXPECT_LT(any.size(), ascii.size());
+  EXPECT_LT(ascii.size(), none.size());
+}
+
+TEST(EncodeFrame, RewritesAGapWhereThatIsShorterThanAMove) {
+  std::vector<Cell> grid(term::kGridCells, Cell{'.', 0x07});
+  grid[10 * 80 + 31] = {'.', 0x02};
+  ScreenState state;
+  Encode(grid, state);
+  // Column 21 is unchanged and in the colours of its neighbours: the dot
+  // (1 byte) is cheaper than a move (3). Column 31 needs another ink and the
+  // ink back: a move is cheaper.
+  grid[10 * 80 + 20] = grid[10 * 80 + 22] = {'A', 0x07};
+  grid[10 * 80 + 30] = grid[10 * 80 + 32] = {'B', 0x07};
+  const std::string out = Encode(grid, state);
+  EXPECT_NE(out.find("A.A"), std::string::npos);
+  EXPECT_NE(out.find("B\x1b[CB"), std::string::npos);
+}
+
+TEST(EncodeFrame, WritesAlternatingColoursOneColourAtATime) {
+  std::vector<Cell> grid(term::kGridCells, Cell{32, 0x00});
+  ScreenState state;
+  term_test::ScreenModel model(80, 50);
+  model.Feed(Encode(grid, state));
+  for (int column = 0; column < 80; ++column) grid[20 * 80 + column] = column % 2 == 0 ? Cell{'a', 0x01} : Cell{'b', 0x02};
+  const std::string out = Encode(grid, state);
+  // Each colour once, its cells a step apart, instead of 80 colour changes.
+  EXPECT_EQ(Count(out, "m"), 2);
+  EXPECT_NE(out.find("a\x1b[Ca\x1b[Ca"), std::string::npos);
+  model.Feed(out);
+  term_test::ExpectShows(model, state.size, View(grid));
+}
+
+TEST(EncodeFrame, TakesTheShortestCursorMoveAndStartsWhereTheLastFrameEnded) {
+  std::vector<Cell> grid(term::kGridCells, Cell{'.', 0x07});
+  ScreenState state;
+  Encode(grid, state);
+  for (const int i : {10 * 80 + 5, 11 * 80 + 0, 11 * 80 + 60, 13 * 80 + 61}) grid[i] = {'A', 0x07};
+  const std::string out = Encode(grid, state);
+  // Absolute to row 11; the next row's start; a column in the row; two
+  // rows down in the same column.
+  EXPECT_EQ(out, "\x1b[?2026h\x1b[11;6HA\x1b[EA\x1b[61GA\x1b[2BA\x1b[?2026l");
+  grid[13 * 80 + 62] = {'B', 0x07};
+  EXPECT_EQ(Encode(grid, state), "\x1b[?2026hB\x1b[?2026l") << "the cursor is there already";
+}
+
+// Random frames, changed in places and in runs, through the terminal model:
+// whatever the terminal's size, colours and REP, it shows every frame.
 TEST(EncodeFrame, RandomFrameSequencesKeepTheTerminalInStep) {
   std::mt19937 random(20);
-  for (const ScreenSize size : {ScreenSize{80, 50}, ScreenSize{83, 50}, ScreenSize{57, 33}}) {
+  const ScreenSize sizes[] = {{80, 50}, {83, 50}, {57, 33}, {79, 51}};
+  for (const ScreenSize size : sizes) {
     for (const bool trueColour : {false, true}) {
-      std::vector<Cell> grid(term::kGridCells);
-      ScreenState state;
-      state.size = size;
-      term_test::ScreenModel model(size.columns, size.rows);
-      for (int frame = 0; frame < 30 && !HasFatalFailure(); ++frame) {
-        // Change a random number of random cells, mostly to a few glyphs
-        // and colours, as the shaded scenes do.
-        const int changes = static_cast<int>(random() % 600);
-        for (int k = 0; k < changes; ++k) {
-          Cell& cell = grid[random() % term::kGridCells];
+      for (const term::Repeat repeat : {term::Repeat::kNone, term::Repeat::kAscii, term::Repeat::kAnyGlyph}) {
+        std::vector<Cell> grid(term::kGridCells);
+        ScreenState state;
+        state.size = size;
+        term_test::ScreenModel model(size.columns, size.rows, repeat == term::Repeat::kAnyGlyph);
+        for (int frame = 0; frame < 20 && !HasFatalFailure(); ++frame) {
+          // Change a random number of random cells and runs, mostly to a few
+          // glyphs and colours, as the shaded scenes do; the visible last
+          // column changes in every frame.
           constexpr std::uint16_t kGlyphs[] = {0, 8, 32, 176, 177, 178, 219, 254, 'K', 127};
-          cell = {kGlyphs[random() % 10], static_cast<std::uint16_t>(random() % 256)};
+          const int changes = static_cast<int>(random() % 300);
+          for (int k = 0; k < changes; ++k) {
+            const int start = static_cast<int>(random() % term::kGridCells);
+            const int length = random() % 4 == 0 ? static_cast<int>(random() % 30) : 1;
+            const Cell cell{kGlyphs[random() % 10], static_cast<std::uint16_t>(random() % 256)};
+            for (int i = start; i < std::min(start + length, term::kGridCells); ++i) grid[i] = cell;
+          }
+          const int lastColumn = std::min(79, size.columns - 1 - term::PlacePicture(size).columnOffset);
+          grid[(frame % 50) * 80 + lastColumn].ch = static_cast<std::uint16_t>('a' + frame);
+          model.Feed(Encode(grid, state, {.trueColour = trueColour, .repeat = repeat}));
+          SCOPED_TRACE(testing::Message() << size.columns << "x" << size.rows << " true colour " << trueColour
+                                          << " repeat " << static_cast<int>(repeat) << " frame " << frame);
+          term_test::ExpectShows(model, size, View(grid));
         }
-        model.Feed(Encode(grid, state, {.trueColour = trueColour}));
-        SCOPED_TRACE(testing::Message() << size.columns << "x" << size.rows << " frame " << frame);
-        term_test::ExpectShows(model, size, View(grid));
       }
     }
   }

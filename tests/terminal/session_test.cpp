@@ -2,7 +2,9 @@
 // picture it writes, and the restored terminal after every way of ending.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "kalt_test/tools.h"
@@ -140,6 +142,53 @@ TEST(TerminalSession, MessagesDuringTheShowAppearAfterTheRestore) {
   ASSERT_NE(restore, std::string::npos);
   EXPECT_EQ(out.find("a message"), out.find("a message during the show\r\n", restore)) << "none before the restore";
   EXPECT_EQ(ReadModes(child->slave()), before);
+}
+
+TEST(TerminalSession, ABlockedOutputStillGetsTheRestore) {
+  // A terminal that stops reading (a paused terminal, a stalled link): the
+  // show must still end on a signal, or die of a crash, and the restore
+  // must arrive once the terminal reads again.
+  for (const int sig : {SIGTERM, SIGABRT}) {
+    SCOPED_TRACE(strsignal(sig));
+    std::unique_ptr<PtyChild> child;
+    Modes before{};
+    ASSERT_NO_FATAL_FAILURE(Start(child, before, "animate"));
+    std::this_thread::sleep_for(std::chrono::seconds(1));  // nobody reads: the output fills up
+    kill(child->pid(), sig);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (child->Running() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_FALSE(child->Running()) << "still running with its output blocked";
+    const int status = child->Wait();
+    EXPECT_TRUE(WIFSIGNALED(status)) << status;
+    ExpectRestored(*child, before);
+  }
+}
+
+TEST(TerminalSession, RepeatsOnlyWhatTheTerminalSaysItRepeats) {
+  // The show asks twice where the cursor is after a repeated character:
+  // after "x", then after a light shade. Column 3: REP repeated it.
+  const std::string shadeRun = "\u2592\x1b[79b", asciiRun = "y\x1b[79b";
+  const struct {
+    const char* answers;
+    bool ascii, any;
+  } terminals[] = {{"\x1b[2;3R\x1b[2;3R", true, true}, {"\x1b[2;3R\x1b[2;2R", true, false}, {"", false, false}};
+  for (const auto& terminal : terminals) {
+    SCOPED_TRACE(testing::PrintToString(std::string(terminal.answers)));
+    std::unique_ptr<PtyChild> child;
+    Modes before{};
+    ASSERT_NO_FATAL_FAILURE(Start(child, before, "runs"));
+    EXPECT_NE(child->output().find("\x1b[6n\x1b[2;1H\u2591\x1b[b\x1b[6n"), std::string::npos);
+    child->Type(terminal.answers);
+    child->ReadFor(300);
+    const std::size_t answered = child->output().size();
+    child->ReadFor(300);
+    const std::string later = child->output().substr(answered);
+    EXPECT_EQ(later.find(asciiRun) != std::string::npos, terminal.ascii);
+    EXPECT_EQ(later.find(shadeRun) != std::string::npos, terminal.any);
+    child->Type("\x1b");
+    EXPECT_EQ(child->Wait(), 0);
+  }
 }
 
 TEST(TerminalSession, FollowsAResizeWithAFullRedraw) {

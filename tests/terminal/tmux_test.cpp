@@ -2,8 +2,11 @@
 // where it should, nothing wraps or scrolls, and the shell gets its
 // terminal back.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tmux_harness.h"
@@ -74,6 +77,70 @@ TEST(TerminalInTmux, ArrowKeysDoNotEndButCtrlCDoes) {
   tmux.Keys("C-c");
   ASSERT_TRUE(tmux.WaitForText("status=130 modes=same")) << tmux.Capture();
   EXPECT_EQ(tmux.Format("#{cursor_flag}#{alternate_on}"), "10");
+}
+
+TEST(TerminalInTmux, RowsOfOneCharacterShowWhicheverWayTmuxRepeats) {
+  // tmux answers the show's REP question; before 3.4 it repeats ASCII
+  // only. Either way every row is whole.
+  Tmux tmux(80, 50, kTermcheckFolder);
+  tmux.TypeLine(Tmux::CheckedRun("./termcheck runs"));
+  // The glyphs change every frame, all at once: light shades and x, then
+  // medium shades and y. Whole rows of the second kind come only from
+  // frames sent after tmux answered, which REP where they can.
+  const auto whole = [](const std::vector<std::string>& lines, const std::string& shade, const std::string& letter) {
+    if (lines.size() < 50) return false;
+    for (int row = 0; row < 50; ++row) {
+      std::string expected;
+      for (int column = 0; column < 80; ++column) expected += row % 2 == 0 ? shade : letter;
+      if (lines[row] != expected) return false;
+    }
+    return true;
+  };
+  ASSERT_TRUE(Tmux::WaitFor([&] { return whole(tmux.CaptureLines(), "\u2592", "y"); }, 10)) << tmux.Capture();
+  for (int k = 0; k < 5; ++k) {
+    const std::vector<std::string> lines = tmux.CaptureLines();
+    EXPECT_TRUE(whole(lines, "\u2591", "x") || whole(lines, "\u2592", "y")) << tmux.Capture();
+  }
+  tmux.Keys("Escape");
+  EXPECT_TRUE(tmux.WaitForText("status=0 modes=same")) << tmux.Capture();
+}
+
+TEST(TerminalInTmux, StopGivesTheTerminalBackAndFgTakesItAgain) {
+  for (const bool byKey : {true, false}) {
+    SCOPED_TRACE(byKey ? "Ctrl+Z" : "kill -TSTP");
+    Tmux tmux(80, 50, kTermcheckFolder);
+    // The shell goes on with its line when the job stops: the status of a
+    // stopped job (128 + SIGTSTP) and the modes while it is stopped.
+    tmux.TypeLine(Tmux::CheckedRun("./termcheck"));
+    ASSERT_TRUE(tmux.WaitForText(PictureLine(49, 0, 80))) << tmux.Capture();
+    if (byKey) {
+      tmux.Keys("C-z");
+    } else {
+      const std::string shell = tmux.Format("#{pane_pid}");
+      const std::string pid = term_test::RunProgram({"pgrep", "-P", shell, "-x", "termcheck"});
+      ASSERT_FALSE(pid.empty());
+      kill(std::stoi(pid), SIGTSTP);
+    }
+    ASSERT_TRUE(tmux.WaitForText("status=148 modes=same")) << tmux.Capture();
+    EXPECT_EQ(tmux.Format("#{cursor_flag}#{alternate_on}#{wrap_flag}"), "101");
+    // Going on in the background, it leaves the terminal alone.
+    tmux.TypeLine("bg");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(tmux.Format("#{cursor_flag}#{alternate_on}#{wrap_flag}"), "101");
+    EXPECT_EQ(tmux.Capture().find(PictureLine(0, 0, 80)), std::string::npos);
+
+    // Back in the foreground: the show's modes and the whole picture again,
+    // and Escape reaches it.
+    tmux.TypeLine("fg");
+    ASSERT_TRUE(tmux.WaitForText(PictureLine(49, 0, 80))) << tmux.Capture();
+    EXPECT_EQ(tmux.CaptureLines().at(0), PictureLine(0, 0, 80));
+    EXPECT_EQ(tmux.Format("#{cursor_flag}#{alternate_on}#{wrap_flag}"), "010");
+    tmux.Keys("Escape");
+    ASSERT_TRUE(Tmux::WaitFor([&] { return tmux.Format("#{alternate_on}#{pane_current_command}") == "0sh"; }))
+        << tmux.Capture();
+    tmux.TypeLine("echo \"fg=$? modes=$([ \"$m\" = \"$(stty -g)\" ] && echo same || echo changed)\"");
+    EXPECT_TRUE(tmux.WaitForText("fg=0 modes=same")) << tmux.Capture();
+  }
 }
 
 }  // namespace

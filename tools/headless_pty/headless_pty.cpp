@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
 
 namespace kalt_tools {
 
@@ -24,12 +25,23 @@ HeadlessPty::HeadlessPty() {
   dup2(slave_, STDIN_FILENO);
   dup2(slave_, STDOUT_FILENO);
 
-  // 2. Its screen: whatever arrives is read and dropped.
+  // 2. Its screen: whatever arrives is read and dropped, except that
+  //    cursor position queries are answered with column 3, where a
+  //    terminal that repeats any character with REP has the cursor after
+  //    the terminal layer's REP question (as xterm does).
   reader_ = std::thread([this] {
+    static constexpr char kQuery[] = "\x1b[6n";
     char buffer[1 << 16];
+    std::string seen;  // the end of the previous read, for a query split between reads, then this read
     while (!stop_.load()) {
       pollfd p{master_, POLLIN, 0};
-      if (poll(&p, 1, 50) > 0 && read(master_, buffer, sizeof buffer) < 0) break;
+      if (poll(&p, 1, 50) <= 0) continue;
+      const ssize_t n = read(master_, buffer, sizeof buffer);
+      if (n < 0) break;
+      seen.append(buffer, static_cast<std::size_t>(n));
+      for (std::size_t at = seen.find(kQuery); at != std::string::npos; at = seen.find(kQuery, at + 1))
+        if (write(master_, "\x1b[2;3R", 7) != 7) break;
+      seen.erase(0, seen.size() > 3 ? seen.size() - 3 : 0);
     }
   });
 }

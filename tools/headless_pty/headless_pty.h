@@ -1,7 +1,8 @@
 // headless_pty.h - a terminal of 80 x 50 that nobody looks at, for
 // measuring the shows headless: a pseudo-terminal takes the place of
 // standard input and output, and a thread reads and discards what is
-// written to it, so that writes never wait for a full buffer.
+// written to it, so that writes never wait for a full buffer, and answers
+// cursor position queries as a terminal that repeats any character does.
 #pragma once
 
 #include <atomic>

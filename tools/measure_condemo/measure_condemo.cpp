@@ -1,25 +1,39 @@
 // measure-condemo: plays the whole show headless on a pseudo-terminal of
-// 80 x 50 and reports frames per second and bytes written per frame.
+// 80 x 50 and reports frames per second and bytes written per frame and
+// per second.
 //
-//   measure-condemo [--threads N] [--every-cell] [--true-colour]
+//   measure-condemo [--threads N] [--every-cell] [--true-colour] [--repeat none|ascii|any]
+//   measure-condemo --offline [--fps N] [--threads N] [--repeat none|ascii|any]
 //
 // Run it where condemo runs (the song is read from the working directory);
 // SDL_AUDIODRIVER=dummy keeps it silent. --threads sets the render threads
 // (default: the hardware threads), --every-cell writes every cell of every
-// frame instead of the changed ones. Ctrl+C or SIGTERM ends the run early
-// and still reports. The figures go to standard output as one line:
-//   threads 2, changed cells: 9876 frames in 180.0 s = 54.9 fps, 3456 bytes per frame
+// frame instead of the changed ones, --repeat what REP may repeat (default
+// any glyph, as condemo allows it; the pseudo-terminal answers the show's
+// REP question as a terminal that repeats everything, such as xterm, does).
+// Ctrl+C or SIGTERM ends the run early and still reports. The figures go to
+// standard output as one line:
+//   threads 2, changed cells: 9876 frames in 180.0 s = 54.9 fps, 3456 bytes per frame, 189734 bytes per second
+//
+// --offline renders the show as fast as it can, its clock stepping 1/N
+// second a frame (default 60), and reports the bytes that each encoding
+// (changed cells and every cell, 16 colours and true colour) would send:
+// figures that do not depend on the machine's speed.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "condemo/show.h"
 #include "headless_pty.h"
+#include "offline.h"
 
 namespace {
 
 [[noreturn]] void Usage() {
-  std::fprintf(stderr, "usage: measure-condemo [--threads N] [--every-cell] [--true-colour]\n");
+  std::fprintf(stderr,
+               "usage: measure-condemo [--threads N] [--every-cell] [--true-colour] [--repeat none|ascii|any]\n"
+               "       measure-condemo --offline [--fps N] [--threads N] [--repeat none|ascii|any]\n");
   std::exit(2);
 }
 
@@ -28,20 +42,37 @@ namespace {
 int main(int argc, char** argv) {
   condemo::ShowOptions options;
   options.workerCount = condemo::HardwareWorkerCount();
+  options.encoding.repeat = term::Repeat::kAnyGlyph;
+  bool offline = false;
+  long fps = 60;
+  const auto number = [&](int& i, long low, long high) {
+    char* end = nullptr;
+    const long value = i + 1 < argc ? std::strtol(argv[++i], &end, 10) : 0;
+    if (end == nullptr || *end != '\0' || value < low || value > high) Usage();
+    return value;
+  };
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
-      char* end = nullptr;
-      const long threads = std::strtol(argv[++i], &end, 10);
-      if (*end != '\0' || threads < 1 || threads > 256) Usage();
-      options.workerCount = static_cast<int>(threads);
+    if (std::strcmp(argv[i], "--threads") == 0) {
+      options.workerCount = static_cast<int>(number(i, 1, 256));
+    } else if (std::strcmp(argv[i], "--offline") == 0) {
+      offline = true;
+    } else if (std::strcmp(argv[i], "--fps") == 0) {
+      fps = number(i, 1, 1000);
     } else if (std::strcmp(argv[i], "--every-cell") == 0) {
       options.encoding.everyCell = true;
     } else if (std::strcmp(argv[i], "--true-colour") == 0) {
       options.encoding.trueColour = true;
+    } else if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) {
+      const std::string repeat = argv[++i];
+      if (repeat != "none" && repeat != "ascii" && repeat != "any") Usage();
+      options.encoding.repeat = repeat == "none"    ? term::Repeat::kNone
+                                : repeat == "ascii" ? term::Repeat::kAscii
+                                                    : term::Repeat::kAnyGlyph;
     } else {
       Usage();
     }
   }
+  if (offline) return MeasureOffline(static_cast<int>(fps), options.workerCount, options.encoding.repeat);
 
   // The show on a terminal of 80 x 50 that nobody looks at; then the usual
   // standard input and output again.
@@ -54,9 +85,13 @@ int main(int argc, char** argv) {
   if (result.exitStatus != 0) return result.exitStatus;
 
   const double frames = static_cast<double>(result.stats.frames);
-  std::printf("threads %d, %s: %.0f frames in %.1f s = %.1f fps, %.0f bytes per frame\n", options.workerCount,
-              options.encoding.everyCell ? "every cell" : "changed cells", frames, result.seconds,
-              result.seconds > 0 ? frames / result.seconds : 0.0,
-              frames > 0 ? static_cast<double>(result.stats.bytes) / frames : 0.0);
+  const double bytes = static_cast<double>(result.stats.bytes);
+  std::printf("threads %d, %s: %.0f frames in %.1f s = %.1f fps, %.0f bytes per frame, %.0f bytes per second",
+              options.workerCount, options.encoding.everyCell ? "every cell" : "changed cells", frames, result.seconds,
+              result.seconds > 0 ? frames / result.seconds : 0.0, frames > 0 ? bytes / frames : 0.0,
+              result.seconds > 0 ? bytes / result.seconds : 0.0);
+  if (result.stats.dropped > 0)
+    std::printf(" (%llu frames dropped)", static_cast<unsigned long long>(result.stats.dropped));
+  std::printf("\n");
   return 0;
 }

@@ -1,5 +1,6 @@
 // terminal/keys.h - finding keys in the bytes a terminal sends: the keys
-// that end the show (a lone Escape, and Ctrl+C), or every typed key.
+// that end or suspend the show (a lone Escape, Ctrl+C and Ctrl+Z) and the
+// terminal's replies to cursor position queries, or every typed key.
 //
 // A terminal sends the Escape key as the single byte ESC, but ESC also
 // starts the sequences of arrow and function keys, mouse and focus reports
@@ -18,8 +19,10 @@ inline constexpr int kLoneEscapeMillis = 50;
 
 enum class Key {
   kNone,
-  kEscape,     // the Escape key on its own
-  kInterrupt,  // Ctrl+C (byte 3; the terminal is in raw mode)
+  kEscape,        // the Escape key on its own
+  kInterrupt,     // Ctrl+C (byte 3; the terminal is in raw mode)
+  kSuspend,       // Ctrl+Z (byte 26), the terminal's own suspend key
+  kCursorReport,  // a cursor position report, CSI row ; column R (see KeyScan)
 };
 
 // Where the scanner is in the byte stream. Start with a default record.
@@ -35,15 +38,28 @@ struct KeyScan {
   };
   Phase phase = Phase::kGround;
   int pending = 0;  // kCsi: parameter bytes seen; kMouse: raw bytes left
+  // kCsi: the first two numbers of the parameters, how many parameters
+  // there are so far, and whether they are only digits and ';'.
+  int numbers[2] = {0, 0};
+  int count = 0;
+  bool plain = true;
+  // The row and column (1-based) of the last cursor position report, and
+  // how many reports came so far.
+  int reportRow = 0;
+  int reportColumn = 0;
+  int reports = 0;
   // ScanTyped in kGround: the UTF-8 continuation bytes still expected, and
   // the bits of the character so far.
   int utf8Left = 0;
   char32_t utf8Code = 0;
 };
 
-// Scans `bytes` and returns the first Escape or Ctrl+C among them (kNone
-// if there is none); the bytes after that key are not scanned. Any other
-// byte, sequence or stray fragment is skipped; the scan never fails.
+// Scans `bytes` and returns the first key among them (kNone if there is
+// none); the bytes after that key are not scanned. Any other byte,
+// sequence or stray fragment is skipped; the scan never fails. A CSI with
+// exactly two plain numbers and the final R is a cursor position report:
+// kCursorReport, with the numbers in scan.reportRow and reportColumn
+// (a modified F3 key looks the same, but always with row 1).
 Key ScanKeys(KeyScan& scan, std::string_view bytes);
 
 // True while the scan is inside an ESC or an unfinished sequence: the

@@ -1,6 +1,6 @@
 // terminal/screen.h - turning the 80 x 50 cell grid into the bytes that
 // update a terminal: UTF-8 characters, SGR colours and cursor moves for the
-// cells whose look changed since the last frame.
+// cells whose look changed since the last frame, in as few bytes as it can.
 //
 // Pure functions on plain records: no terminal is touched here.
 #pragma once
@@ -30,12 +30,25 @@ struct ScreenSize {
   int rows = kGridRows;
 };
 
+// Which characters REP (CSI n b, repeat the preceding character) may
+// repeat. Terminals differ: the Linux console and GNU screen know no REP,
+// tmux before 3.4 repeats ASCII characters only and drops REP after any
+// other; xterm, VTE, Konsole, kitty and Alacritty repeat any character.
+enum class Repeat {
+  kNone,
+  kAscii,     // codes 32..126
+  kAnyGlyph,  // every code page 437 glyph
+};
+
 struct EncodeOptions {
   // Colours as the PC palette in 24-bit SGR instead of the 16 ANSI colours.
   bool trueColour = false;
   // Emit every visible cell every frame instead of only the changed ones
   // (for measuring what the change tracking saves).
   bool everyCell = false;
+  // What REP may repeat; no REP by default, which every terminal shows
+  // right. A Terminal asks the terminal what it repeats (see terminal.h).
+  Repeat repeat = Repeat::kNone;
 };
 
 // What the terminal shows, as the encoder left it. Start with a default
@@ -52,6 +65,11 @@ struct ScreenState {
   // or the terminal's default.
   int ink = -1;
   int paper = -1;
+  // The terminal's cursor (0-based row and column of the terminal), -1 when
+  // unknown; a column equal to size.columns is the right edge after a
+  // character in the last column.
+  int cursorRow = -1;
+  int cursorColumn = -1;
 };
 
 // The look of a cell, one 16-bit value: code page 437 code in bits 0-7,
@@ -79,6 +97,17 @@ Placement PlacePicture(ScreenSize size);
 // (a size of 0 shows nothing); after a character lands in the terminal's
 // last column the cursor is placed explicitly, so the output never wraps or
 // scrolls, whether or not the terminal honours the disabled auto-wrap.
+//
+// Each row is sent in the fewest bytes the encoder finds: between two
+// changed cells the cursor either moves (CUP, CHA, CUF, CNL or CUD, the
+// shortest) or writes the unchanged cells between them again, whichever
+// costs fewer bytes, colour changes included; where colours alternate, the
+// changed cells of a row may be written one colour at a time instead of
+// left to right, if that is shorter; a run of one character is sent as the
+// character and REP (CSI n b) where that is shorter and the options allow
+// it for the character; an SGR carries only the colours that change and
+// that the glyph shows. A redraw goes left to right. The output depends
+// only on the grid, the options and the state.
 void EncodeFrame(GridView grid, const EncodeOptions& options, ScreenState& state, std::string& out);
 
 }  // namespace term

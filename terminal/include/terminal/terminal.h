@@ -2,14 +2,28 @@
 // 80 x 50 text area that shows one whole cell grid per frame, the keys and
 // signals that end the show, and a millisecond clock.
 //
-// While a Terminal exists the terminal is in raw mode without echo, on its
-// alternate screen, with the cursor hidden and auto-wrap off, and messages
-// to standard error (when that is a terminal too) are held back and shown
-// once the terminal is restored, so they neither spoil the picture nor
-// vanish with the alternate screen. Every way out
-// puts it back as it was: the destructor, exit(), and any fatal signal
-// (the terminal is restored from the signal handler, then the signal takes
-// its previous course, so a crash still dies of its signal and dumps core).
+// While a Terminal holds the terminal it is in raw mode without echo, on
+// its alternate screen, with the cursor hidden and auto-wrap off, and
+// messages to standard error (when that is a terminal too) are held back
+// and shown once the terminal is restored, so they neither spoil the
+// picture nor vanish with the alternate screen. Every way out puts it back
+// as it was: the destructor, exit(), and any fatal signal (the terminal is
+// restored from the signal handler, then the signal takes its previous
+// course, so a crash still dies of its signal and dumps core).
+//
+// Job control: a stop (SIGTSTP, Ctrl+Z, or SIGTTIN/SIGTTOU) first gives
+// the terminal back as on exit, then stops the process; once the process
+// group is in the foreground again (after fg, or SIGCONT), the next
+// Present takes the terminal again and redraws the whole picture. While the
+// show runs in the background it goes on in time but draws nothing and
+// reads no keys.
+//
+// Frames are written without blocking: a terminal that cannot take a frame
+// at once (a slow link, a paused terminal) gets the rest of it later, and
+// frames that come meanwhile are dropped, so the show stays in time and the
+// next frame shown redraws what changed. A stop, an end signal or a crash
+// while a frame is half written still restores the terminal: the unsent
+// output is discarded and the restore cancels any sequence left unfinished.
 #pragma once
 
 #include <cstdint>
@@ -43,8 +57,9 @@ struct EndRequest {
 };
 
 struct TerminalStats {
-  std::uint64_t frames = 0;  // Present calls
-  std::uint64_t bytes = 0;   // bytes written by them
+  std::uint64_t frames = 0;   // Present calls
+  std::uint64_t bytes = 0;    // bytes written by them
+  std::uint64_t dropped = 0;  // frames not shown: the terminal was busy or not ours
 };
 
 class Terminal {
@@ -56,7 +71,12 @@ class Terminal {
   // `title` are dropped) and a request to resize the window to 80 x 50
   // (which many terminals ignore). Installs the handlers for SIGINT,
   // SIGTERM, SIGHUP (end requests; a second one of them restores the
-  // terminal and dies at once), SIGWINCH and the fatal signals.
+  // terminal and dies at once), SIGWINCH, SIGTSTP, SIGTTIN, SIGTTOU,
+  // SIGCONT and the fatal signals. Started in the background, it takes the
+  // terminal once it is in the foreground.
+  // encoding.repeat is the most that REP is used for: the terminal is
+  // asked (a cursor position query after a repeated character) what it
+  // repeats, and until it answers no REP is sent.
   // Throws TerminalError when standard output is not a terminal or another
   // Terminal exists.
   Terminal(std::string_view title, EncodeOptions encoding);
@@ -66,30 +86,51 @@ class Terminal {
   Terminal& operator=(const Terminal&) = delete;
 
   // Shows the grid: encodes what changed (everything after a resize, which
-  // is noticed here) into one buffer and writes it with one write call,
-  // finishing partial writes. Returns false when the terminal cannot be
-  // written any more; PollEnd then asks to end.
+  // is noticed here, or after the terminal was taken again) into one buffer
+  // and writes it. Waits up to kOutputWaitMillis for a terminal that does
+  // not take the bytes at once; the rest is written by the next calls,
+  // which drop their grids until it is out. Draws nothing while the
+  // terminal is not the show's (stopped, in the background). Returns false
+  // when the terminal cannot be written any more; PollEnd then asks to end.
   bool Present(GridView grid);
 
   // Reads the keys that arrived on standard input (without blocking,
   // except for a short wait after an ESC, see terminal/keys.h) and the end
-  // signals received.
+  // signals received. Ctrl+Z stops the process group, as the terminal's
+  // suspend key does outside raw mode (see job control above); the rest of
+  // its burst of input is dropped.
   EndRequest PollEnd();
 
   // Reads the keys that arrived on standard input, waiting as PollEnd does,
   // and appends every typed key to `typed` (see ScanTyped; Escape is 27,
   // Ctrl+C 3). Keys end nothing here: the result asks to end only for an
   // end signal received (SIGINT, SIGTERM, SIGHUP) or a terminal that
-  // cannot be written any more, and keeps asking. Call either this or
-  // PollEnd on a Terminal, not both.
+  // cannot be written any more, and keeps asking. Ctrl+Z stops as in
+  // PollEnd. Call either this or PollEnd on a Terminal, not both.
   EndRequest PollKeys(std::vector<int>& typed);
 
   const TerminalStats& stats() const { return stats_; }
 
+  // The longest Present waits for a terminal that does not take a frame.
+  static constexpr int kOutputWaitMillis = 100;
+
  private:
+  bool HoldTerminal();
+  void Take();
+  void Flush(int waitMillis);
+  void OnCursorReport(const KeyScan& scan);
+  void Suspend();
+
+  std::string title_;
+  Repeat repeatAllowed_;
+  int probeReplies_ = 0;  // cursor reports still expected for the REP question
+  bool takenBefore_ = false;
   EncodeOptions encoding_;
   ScreenState screen_;
-  std::string buffer_;
+  std::string start_;   // the modes and title to send before the next frame
+  std::string output_;  // bytes not yet written, from sent_ on
+  std::size_t sent_ = 0;
+  unsigned givenBackSeen_ = 0;  // the give-backs so far: another one drops the output
   KeyScan keyScan_;
   Key endKey_ = Key::kNone;
   bool inputOpen_ = true;
