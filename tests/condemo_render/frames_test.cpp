@@ -43,37 +43,6 @@ bool SameGrid(const CellGrid& a, const CellGrid& b) {
   return true;
 }
 
-TEST(Bands, SplitTheColumnsAsTheWorkerCountSays) {
-  EXPECT_EQ(BandOf(0, 1).first, 0);
-  EXPECT_EQ(BandOf(0, 1).end, 80);
-  const int three[][2] = {{0, 26}, {26, 52}, {52, 80}};
-  for (int h = 0; h < 3; ++h) {
-    EXPECT_EQ(BandOf(h, 3).first, three[h][0]);
-    EXPECT_EQ(BandOf(h, 3).end, three[h][1]);
-  }
-  for (int h = 0; h < 80; ++h) {
-    EXPECT_EQ(BandOf(h, 80).first, h);
-    EXPECT_EQ(BandOf(h, 80).end, h + 1);
-  }
-  for (int h = 0; h < 80; ++h) EXPECT_EQ(BandOf(h, 81).first, BandOf(h, 81).end);
-  EXPECT_EQ(BandOf(80, 81).first, 0);
-  EXPECT_EQ(BandOf(80, 81).end, 80);
-  // Every worker count covers every column exactly once, in order.
-  for (int n = 1; n <= 100; ++n) {
-    int covered = 0;
-    for (int h = 0; h < n; ++h) {
-      const Band band = BandOf(h, n);
-      if (band.first < band.end) {
-        ASSERT_EQ(band.first, covered) << n;
-        covered = band.end;
-      }
-    }
-    EXPECT_EQ(covered, 80) << n;
-  }
-  EXPECT_EQ(BandOf(0, 0).end, 0);
-  EXPECT_EQ(BandOf(3, 3).end, 0);
-}
-
 TEST(Bands, RenderBandWritesOnlyItsColumns) {
   const FrameState frame = FrameAt({14, 110.0, 0.5f, 0.4f, 0.0f, 1, 3, -1.0f});
   CellGrid grid;
