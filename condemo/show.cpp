@@ -10,6 +10,7 @@
 #include "condemo/director.h"
 #include "condemo/logos.h"
 #include "condemo/render.h"
+#include "kalt/worker_pool.h"
 #include "music/song.h"
 
 namespace condemo {
@@ -33,7 +34,7 @@ int HardwareWorkerCount() {
   return count == 0 ? 1 : static_cast<int>(count);
 }
 
-ShowResult PlayShow(const ShowOptions& options) {
+ShowResult PlayShow(const ShowOptions& options, const std::function<void(int order)>& frameShown) {
   ShowResult result;
   // Start-up: the console, the clock, the song.
   std::optional<term::Terminal> terminal;
@@ -54,7 +55,8 @@ ShowResult PlayShow(const ShowOptions& options) {
   }
   song->Play();
 
-  // The frame loop.
+  // The frame loop, rendering on one pool of workers for the whole show.
+  kalt::WorkerPool workers(options.workerCount);
   CellGrid grid{};
   std::array<term::Cell, kCellCount> shown;
   FrameState frame;
@@ -70,7 +72,7 @@ ShowResult PlayShow(const ShowOptions& options) {
     // 2. The scene of this position, then every cell.
     frame.scene = DirectScene(order, sceneTime, frame.pulse, frameDelta, frame.scene.maxTravel);
     frame.sceneTime = sceneTime;
-    RenderFrame(frame, options.workerCount, grid);
+    RenderFrame(frame, workers, grid);
     ++frame.frameNumber;
     // 3. The logos over it, and the whole grid to the terminal.
     DrawLogos(grid, jitter, logoRandom, order, frame.pulse);
@@ -80,6 +82,7 @@ ShowResult PlayShow(const ShowOptions& options) {
     song->DecayFlashes(frameDelta);
     previousTime = sceneTime;
     result.seconds = sceneTime;
+    if (frameShown) frameShown(order);
     // 5. The end of the song, or a key or signal.
     const term::EndRequest end = terminal->PollEnd();
     if (order >= kEndOrder || end.end) {

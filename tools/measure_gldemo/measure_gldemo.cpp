@@ -1,6 +1,8 @@
 // measure-gldemo: how many frames a second ComposeScene draws in each row of
 // gldemo's timeline, with one worker thread and with two. Headless: nothing
-// is shown, only composed.
+// is shown, only composed. For each row and thread count it reports the mean
+// frames per second, the "1 % low" (the mean time of the slowest 1 % of the
+// frames, at least one) and the share of frames slower than 1/60 s.
 //
 //   measure-gldemo [--seconds S] [--gradients FILE]
 //
@@ -16,26 +18,31 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cella/cella.h"
+#include "frame_stats.h"
 #include "gldemo/timeline.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Frames a second of ComposeScene over beats first .. end.
-double FramesPerSecond(const cella::GradientPack& pack, float first, float end, double seconds) {
+// The frame times of ComposeScene over beats first .. end for `seconds`.
+kalt_tools::FrameStats Measure(const cella::GradientPack& pack, float first, float end, double seconds) {
   cella::Canvas screen(80, 50);
   constexpr int kSteps = 64;  // beats visited in turn
-  const auto start = Clock::now();
-  const auto stop = start + std::chrono::duration<double>(seconds);
-  long frames = 0;
-  for (auto now = start; now < stop; now = Clock::now(), ++frames) {
-    const float beat = first + (end - first) * (static_cast<float>(frames % kSteps) + 0.5f) / kSteps;
+  const auto stop = Clock::now() + std::chrono::duration<double>(seconds);
+  std::vector<double> times;
+  for (auto now = Clock::now(); now < stop;) {
+    const float beat =
+        first + (end - first) * (static_cast<float>(times.size() % kSteps) + 0.5f) / kSteps;
     gldemo::ComposeScene(&screen, beat, pack);
+    const auto done = Clock::now();
+    times.push_back(std::chrono::duration<double>(done - now).count());
+    now = done;
   }
-  return static_cast<double>(frames) / std::chrono::duration<double>(Clock::now() - start).count();
+  return kalt_tools::Summarise(std::move(times));
 }
 
 int Usage() {
@@ -67,18 +74,21 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::printf("ComposeScene frames per second, %.3g s per row and thread count\n\n", seconds);
-  std::printf("beat rows   1 thread  2 threads\n");
+  std::printf("ComposeScene frames, %.3g s per row and thread count: mean frames per second, the mean time of\n"
+              "the slowest 1 %% in ms, the share slower than 1/60 s\n\n", seconds);
+  std::printf("                     1 thread                2 threads\n");
+  std::printf("beat rows  mean fps 1%% low  slow   mean fps 1%% low  slow\n");
   for (int index = 0; index < gldemo::TimelineRows(); ++index) {
     const gldemo::TimelineSpan span = gldemo::TimelineRowSpan(index);
     const float first = static_cast<float>(span.first);
     const float end = span.last == 255 ? 176.0f : static_cast<float>(span.last + 1);
-    double fps[2];
+    std::printf("%3d-%-3d  ", span.first, span.last);
     for (int threads = 1; threads <= 2; ++threads) {
       omp_set_num_threads(threads);
-      fps[threads - 1] = FramesPerSecond(*pack, first, end, seconds);
+      kalt_tools::PrintStats(Measure(*pack, first, end, seconds));
+      std::printf("  ");
     }
-    std::printf("%3d-%-3d  %10.1f %10.1f\n", span.first, span.last, fps[0], fps[1]);
+    std::printf("\n");
     std::fflush(stdout);
   }
   return 0;

@@ -2,13 +2,16 @@
 // terminal on standard output.
 #pragma once
 
+#include <functional>
+
 #include "terminal/terminal.h"
 
 namespace condemo {
 
 struct ShowOptions {
-  // Render threads per frame, created and joined anew every frame; below 2
-  // the loop thread renders every cell itself.
+  // Render workers, the loop thread among them: a pool of workerCount - 1
+  // threads is started with the show and kept to its end; below 2 the loop
+  // thread renders every cell itself.
   int workerCount = 1;
   // How frames reach the terminal (true colour, change tracking).
   term::EncodeOptions encoding;
@@ -34,7 +37,9 @@ int HardwareWorkerCount();
 // shows a frame at a time until the song reaches order position 21 or
 // Escape, Ctrl+C, SIGINT, SIGTERM or SIGHUP ends it; then frees the song
 // and restores the terminal. Messages are written to standard error after
-// the terminal is restored.
-ShowResult PlayShow(const ShowOptions& options);
+// the terminal is restored. frameShown, where given, is called on the loop
+// thread after every frame has been written, with the order position the
+// frame showed (for measurements).
+ShowResult PlayShow(const ShowOptions& options, const std::function<void(int order)>& frameShown = {});
 
 }  // namespace condemo
