@@ -48,7 +48,7 @@ struct FastSteps {
   T Wrap(T x) { return detail::CellOffsetFast<2>(x + 128.0f, wild); }
   T Step(T x) {
     const auto tame = detail::Abs(x) < kWholeLimit;
-    wild = wild | !tame;
+    wild = wild | detail::Not(tame);
     return detail::TruncateSmall(tame ? x : T{});
   }
 };

@@ -113,7 +113,7 @@ void MarchLights(const TwinLights& lights, const Scene& scene, LightRays<G, T>& 
       const T glow = rays.glow[g] + lights.pulse1 / d1 + lights.pulse2 / d2;
       const T s = Min(Min(d1, d2), ds);
       const MaskOf<T> live = running[g];
-      const MaskOf<T> moves = live & !(glow > 1.1f);
+      const MaskOf<T> moves = live & Not(glow > 1.1f);
       rays.d1[g] = live ? d1 : rays.d1[g];
       rays.d2[g] = live ? d2 : rays.d2[g];
       rays.ds[g] = live ? ds : rays.ds[g];
@@ -124,7 +124,7 @@ void MarchLights(const TwinLights& lights, const Scene& scene, LightRays<G, T>& 
       rays.px[g] = moves ? px + rays.dx[g] * s : px;
       rays.py[g] = moves ? py + rays.dy[g] * s : py;
       rays.pz[g] = moves ? pz + rays.dz[g] * s : pz;
-      running[g] = moves & !((d1 < 0.1f) | (d2 < 0.1f) | (s < 0.1f) | (s > 10.0f));
+      running[g] = moves & Not((d1 < 0.1f) | (d2 < 0.1f) | (s < 0.1f) | (s > 10.0f));
       anyRunning |= Any(running[g]);
     }
     if (!anyRunning) break;

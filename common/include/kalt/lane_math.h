@@ -20,6 +20,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "kalt/fmath.h"
@@ -142,20 +143,31 @@ inline bool RoundsSafely(double y) {
   return exponent > 1023 - 125 && exponent < 1023 + 127 && (low > 4096 || low < -4096);
 }
 
-// The lanes of a double vector that are far from the midpoint of two floats,
-// as RoundsSafely, leaving out its range test: for arguments of at least
-// 2^-60 in magnitude a sine or cosine is a normal float, never tiny. Worked
-// out on 32-bit words (SSE2 compares no 64-bit integers): the low 29 bits
-// must not lie within 4096 of 2^28. All ones in the low word of a safe
-// lane; the high words are all ones.
-template <class D>
-inline auto FarFromMidpoints(D y) {
+// The lanes of a widened vector that are far from the midpoint of two
+// floats, as RoundsSafely, leaving out its range test: for arguments of at
+// least 2^-60 in magnitude a sine or cosine is a normal float, never tiny.
+// Worked out on the low 32-bit words of the doubles (SSE2 compares no 64-bit
+// integers): their low 29 bits must not lie within 4096 of 2^28. A mask of
+// the float lanes.
+template <FloatLanes F>
+inline IntOf<F> FarFromMidpoints(Wide<F> y) {
+  using D = typename LaneTraits<F>::Half;
   using Words = typename DoubleBits<D>::Words;
   using SignedWords = typename DoubleBits<D>::SignedWords;
-  using B = typename DoubleBits<D>::Bits;
-  const SignedWords offset =
-      std::bit_cast<SignedWords>((std::bit_cast<Words>(y) - (0x10000000u - 4096u)) & 0x1FFFFFFFu);
-  return (offset > 8192) | std::bit_cast<SignedWords>(B{} + 0xFFFFFFFF00000000u);
+  const auto offset = [](D half) {
+    return std::bit_cast<SignedWords>((std::bit_cast<Words>(half) - (0x10000000u - 4096u)) & 0x1FFFFFFFu);
+  };
+  const SignedWords lo = offset(y.lo), hi = offset(y.hi);
+  // The low words (even positions) of both halves, in the order of the lanes.
+  IntOf<F> low;
+  if constexpr (std::is_same_v<F, F4>) {
+    low = __builtin_shufflevector(lo, hi, 0, 2, 4, 6);
+  } else if constexpr (std::is_same_v<F, F8>) {
+    low = __builtin_shufflevector(lo, hi, 0, 2, 4, 6, 8, 10, 12, 14);
+  } else {
+    low = __builtin_shufflevector(lo, hi, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+  }
+  return low > 8192;
 }
 
 // The sine (quadrant offset 0) or the cosine (offset 1) of every lane;
@@ -167,7 +179,7 @@ template <int kOffset, FloatLanes F>
   const Wide<F> y{InQuadrant(KernelSin(lo.r), KernelCos(lo.r), lo.quadrant + kOffset),
                   InQuadrant(KernelSin(hi.r), KernelCos(hi.r), hi.quadrant + kOffset)};
   const F magnitude = Abs(x);
-  allSafe = All((magnitude >= 0x1p-60f) & (magnitude < 65536.0f) & FarFromMidpoints(y.lo) & FarFromMidpoints(y.hi));
+  allSafe = All((magnitude >= 0x1p-60f) & (magnitude < 65536.0f) & FarFromMidpoints(y));
   return Narrow(y);
 }
 
@@ -176,9 +188,9 @@ template <int kOffset, FloatLanes F>
 [[gnu::noinline, gnu::cold]] void SinEach(float* x, int count);
 [[gnu::noinline, gnu::cold]] void CosEach(float* x, int count);
 
-// r[l] = CellOffset<M>(a[l]) for l < count, one at a time.
+// a[l] = CellOffset<M>(a[l]) for l < count, one at a time.
 template <int M>
-[[gnu::noinline, gnu::cold]] void CellOffsetEach(const float* a, float* r, int count);
+[[gnu::noinline, gnu::cold]] void CellOffsetEach(float* a, int count);
 
 }  // namespace fast
 
@@ -210,25 +222,31 @@ inline void FastSinCos(float x, float& s, float& c) {
 }
 
 // kalt::Sin and kalt::Cos of every lane, exactly.
+namespace fast {
+
+// f(x) lane by lane through an array (the vector itself stays in registers).
+template <FloatLanes F>
+[[gnu::always_inline]] inline F EachLane(F x, void (*f)(float*, int)) {
+  alignas(F) float lanes[kLanesOf<F>];
+  std::memcpy(lanes, &x, sizeof x);
+  f(lanes, kLanesOf<F>);
+  std::memcpy(&x, lanes, sizeof x);
+  return x;
+}
+
+}  // namespace fast
+
 template <FloatLanes F>
 [[gnu::always_inline]] inline F FastSin(F x) {
   bool safe;
-  F s = fast::SineLanes<0>(x, safe);
-  if (!safe) {
-    s = x;
-    fast::SinEach(reinterpret_cast<float*>(&s), kLanesOf<F>);
-  }
-  return s;
+  const F s = fast::SineLanes<0>(x, safe);
+  return safe ? s : fast::EachLane(x, fast::SinEach);
 }
 template <FloatLanes F>
 [[gnu::always_inline]] inline F FastCos(F x) {
   bool safe;
-  F c = fast::SineLanes<1>(x, safe);
-  if (!safe) {
-    c = x;
-    fast::CosEach(reinterpret_cast<float*>(&c), kLanesOf<F>);
-  }
-  return c;
+  const F c = fast::SineLanes<1>(x, safe);
+  return safe ? c : fast::EachLane(x, fast::CosEach);
 }
 // Both at once: the reduction and the kernels are shared.
 template <FloatLanes F>
@@ -237,9 +255,8 @@ template <FloatLanes F>
   s = fast::SineLanes<0>(x, sinSafe);
   c = fast::SineLanes<1>(x, cosSafe);
   if (!(sinSafe && cosSafe)) {
-    s = c = x;
-    fast::SinEach(reinterpret_cast<float*>(&s), kLanesOf<F>);
-    fast::CosEach(reinterpret_cast<float*>(&c), kLanesOf<F>);
+    s = fast::EachLane(x, fast::SinEach);
+    c = fast::EachLane(x, fast::CosEach);
   }
 }
 
@@ -264,7 +281,7 @@ inline T CellOffsetFast(T a, MaskOf<T>& wild) {
   static_assert(M >= 1 && M <= 1024, "a whole period the fast path is proven for");
   constexpr float m = static_cast<float>(M);
   const auto tame = Abs(a) < kCellOffsetLimit;
-  wild = wild | !tame;
+  wild = wild | Not(tame);
   const T x = tame ? a : T{};
   // m q is exact, and so is x - m q, the remainder when q is the truncated
   // quotient. Multiplying by 1/m is exact for powers of two, so q is; for
@@ -293,17 +310,15 @@ inline float CellOffset(float a) {
 template <int M, FloatLanes F>
 inline F CellOffset(F a) {
   IntOf<F> wild{};
-  F offset = CellOffsetFast<M>(a, wild);
-  if (Any(wild)) fast::CellOffsetEach<M>(reinterpret_cast<const float*>(&a), reinterpret_cast<float*>(&offset),
-                                         kLanesOf<F>);
-  return offset;
+  const F offset = CellOffsetFast<M>(a, wild);
+  return Any(wild) ? fast::EachLane(a, fast::CellOffsetEach<M>) : offset;
 }
 
 namespace fast {
 
 template <int M>
-void CellOffsetEach(const float* a, float* r, int count) {
-  for (int l = 0; l < count; ++l) r[l] = CellOffset<M>(a[l]);
+void CellOffsetEach(float* a, int count) {
+  for (int l = 0; l < count; ++l) a[l] = CellOffset<M>(a[l]);
 }
 
 }  // namespace fast

@@ -204,6 +204,13 @@ inline auto ToFloat(M n) {
   }
 }
 
+// The lanes of a mask negated (! of a vector mask can cost a test per lane).
+inline bool Not(bool mask) { return !mask; }
+template <IntLanes M>
+inline M Not(M mask) {
+  return ~mask;
+}
+
 // The lanes of a mask as the bits of an int, lane 0 the lowest.
 inline int LaneBits(bool mask) { return mask ? 1 : 0; }
 template <IntLanes M>

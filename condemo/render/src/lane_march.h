@@ -94,14 +94,18 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
     int sample;  // the normal sample on its way (1..3), 0 while marching
     Hit hit;
   } lanes[kLanes];
-  const auto set = [](F& v, int l, float value) { v[l] = value; };
+  // Lane l of a vector set without a trip through memory (which would stall
+  // the next load of the whole vector): a blend with the lane's mask.
+  M laneIndex;
+  for (int l = 0; l < kLanes; ++l) laneIndex[l] = l;
+  const auto set = [&laneIndex](auto& v, int l, auto value) { v = laneIndex == l ? v - v + value : v; };
 
   // Starts the feed's next cell in lane l, or leaves the lane idle at the
   // camera (a harmless point to evaluate).
   const auto take = [&](int l) {
     const int index = feed.Next();
     if (index < 0) {
-      busy[l] = marching[l] = 0;
+      set(busy, l, 0), set(marching, l, 0);
       set(qx, l, scene.camPos.x), set(qy, l, scene.camPos.y), set(qz, l, scene.camPos.z);
       return;
     }
@@ -113,8 +117,8 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
     set(qx, l, m.p.x), set(qy, l, m.p.y), set(qz, l, m.p.z);
     set(dx, l, m.dir.x), set(dy, l, m.dir.y), set(dz, l, m.dir.z);
     set(travel, l, m.travel);
-    step[l] = m.step;
-    busy[l] = marching[l] = -1;
+    set(step, l, m.step);
+    set(busy, l, -1), set(marching, l, -1);
   };
   const auto finish = [&](int l) {
     grid.cells[lanes[l].index] = lanes[l].cell;
@@ -149,7 +153,7 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
         const Vec3 dir{dx[l], dy[l], dz[l]};
         lane.hit = Hit{Vec3{nx[l], ny[l], nz[l]} + ((1.0f - scene.stepScale) * d[l]) * dir, {}, dir, travel[l], 0};
         lane.sample = 1;
-        marching[l] = 0;
+        set(marching, l, 0);
         aim(l, lane.hit.point + Vec3{0.001f, 0.0f, 0.0f});
         continue;
       }
@@ -177,13 +181,14 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
       const Vec3 bent = ShadeHit<Scene>(plan, lane.hit, lane.bounce, lane.cell);
       lane.sample = 0;
       if (++lane.bounce > scene.maxBounce || !(travel[l] < scene.maxTravel && scene.maxTravel > 0.0f) ||
-          ++step[l] > kLastMarchStep) {
+          step[l] + 1 > kLastMarchStep) {
         finish(l);
         continue;
       }
+      set(step, l, step[l] + 1);
       aim(l, lane.hit.point + (2.0f * scene.hitEpsilon) * bent);
       set(dx, l, bent.x), set(dy, l, bent.y), set(dz, l, bent.z);
-      marching[l] = -1;
+      set(marching, l, -1);
     }
   }
 }
