@@ -40,8 +40,9 @@ struct ExactSteps {
   float Step(float x) { return WholeStep(x); }
 };
 
-// The same without branches, for one or four rays: exact while positions
-// stay below 2^22 and distances below 2^23; `wild` records when they do not.
+// The same without branches, for one ray or a vector of them: exact while
+// positions stay below 2^22 and distances below 2^23; `wild` records when
+// they do not.
 template <typename T>
 struct FastSteps {
   detail::MaskOf<T> wild{};

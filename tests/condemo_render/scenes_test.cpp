@@ -128,8 +128,9 @@ TEST(Scenes, GearTunnelIsTheSameFieldFadingOut) {
   EXPECT_GT(Distance(Scene(kGearTunnelFadeOut, 5.0), {8.0f, 0.0f, 10.5f}), 0.0f);
 }
 
-// The band renderer evaluates the fields on four points at once; each lane
-// must give the bits of the field at that point alone, tags included.
+// The frame renderer evaluates the fields on the points of several cells at
+// once (here four); each lane must give the bits of the field at that point
+// alone, tags included. (The frame tests cover the wider paths.)
 template <class Field>
 class FourLanes : public ::testing::Test {};
 using Fields = ::testing::Types<GearTunnel, CarvedLattice, WindingTubes, FoldedBlob, MergedBlobs, SpikyBall,

@@ -21,7 +21,6 @@ namespace condemo {
 namespace {
 
 using detail::CellQueue;
-using kalt::LanePath;
 using kalt::lanes::F16;
 using kalt::lanes::F4;
 using kalt::lanes::F8;
