@@ -39,27 +39,25 @@ struct DoubleBits<double> {
   using Bits = std::uint64_t;
   using Signed = std::int64_t;
 };
-template <>
-struct DoubleBits<D2> {
-  using Bits = std::uint64_t __attribute__((vector_size(16)));
-  using Signed = std::int64_t __attribute__((vector_size(16)));
-  using Words = std::uint32_t __attribute__((vector_size(16)));
-  using SignedWords = I4;
+template <class B, class S, class W, class SW>
+struct VectorBits {
+  using Bits = B;
+  using Signed = S;
+  using Words = W;
+  using SignedWords = SW;
 };
 template <>
-struct DoubleBits<D4> {
-  using Bits = std::uint64_t __attribute__((vector_size(32)));
-  using Signed = std::int64_t __attribute__((vector_size(32)));
-  using Words = std::uint32_t __attribute__((vector_size(32)));
-  using SignedWords = I8;
-};
+struct DoubleBits<D2>
+    : VectorBits<std::uint64_t __attribute__((vector_size(16))), std::int64_t __attribute__((vector_size(16))),
+                 std::uint32_t __attribute__((vector_size(16))), I4> {};
 template <>
-struct DoubleBits<D8> {
-  using Bits = std::uint64_t __attribute__((vector_size(64)));
-  using Signed = std::int64_t __attribute__((vector_size(64)));
-  using Words = std::uint32_t __attribute__((vector_size(64)));
-  using SignedWords = I16;
-};
+struct DoubleBits<D4>
+    : VectorBits<std::uint64_t __attribute__((vector_size(32))), std::int64_t __attribute__((vector_size(32))),
+                 std::uint32_t __attribute__((vector_size(32))), I8> {};
+template <>
+struct DoubleBits<D8>
+    : VectorBits<std::uint64_t __attribute__((vector_size(64))), std::int64_t __attribute__((vector_size(64))),
+                 std::uint32_t __attribute__((vector_size(64))), I16> {};
 
 template <class D>
 inline auto Bits(D x) {
