@@ -25,7 +25,7 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr int kPeriods[] = {1, 2, 3, 8, 16, 20, 100};
 constexpr int kPeriodCount = 7;
-constexpr int kHelpers = 6;  // results per input of Helpers below
+constexpr int kHelpers = 7;  // results per input of Helpers below
 
 // The kit's functions over arrays, n a multiple of the lane count of T.
 template <class T>
@@ -63,8 +63,9 @@ struct Kit {
       Store(r + 6 * n + i, CellOffset<100>(v));
     }
   }
-  // Sqrt(a), Abs(a), Min(a, b), Max(a, b), TruncInt(a) (as float bits) and
-  // Narrow(Widen(a) * 3) for every input: r[k * n + i].
+  // Sqrt(a), Abs(a), Min(a, b), Max(a, b), TruncInt(a) (as float bits),
+  // Narrow(Widen(a) * 3) and a lane of Splat(a) for every input:
+  // r[k * n + i].
   static void Helpers(const float* a, const float* b, float* r, int n) {
     for (int i = 0; i < n; i += kLanes) {
       const T x = Load(a + i), y = Load(b + i);
@@ -75,6 +76,7 @@ struct Kit {
       const auto truncated = TruncInt(x);
       std::memcpy(r + 4 * n + i, &truncated, sizeof truncated);
       Store(r + 5 * n + i, Narrow(Widen(x) * 3.0));
+      for (int l = 0; l < kLanes; ++l) r[6 * n + i + l] = Lane(Splat<T>(a[i + l]), (i + l) % kLanes);
     }
   }
 };
@@ -206,7 +208,7 @@ TEST_P(LaneKit, HelpersGiveTheOneRayResultInEveryLane) {
     const std::int32_t truncated = kalt::TruncInt(a[i]);
     const float expected[kHelpers] = {std::sqrt(a[i]), std::fabs(a[i]), std::min(a[i], b[i]), std::max(a[i], b[i]),
                                       std::bit_cast<float>(truncated),
-                                      static_cast<float>(static_cast<double>(a[i]) * 3.0)};
+                                      static_cast<float>(static_cast<double>(a[i]) * 3.0), a[i]};
     for (int k = 0; k < kHelpers; ++k) {
       const bool same = k == 4 ? std::bit_cast<std::uint32_t>(r[k * n + i]) == std::bit_cast<std::uint32_t>(expected[k])
                                : SameFloat(r[k * n + i], expected[k]);

@@ -100,13 +100,14 @@ using IntOf = typename LaneTraits<T>::Int;
 template <class T>
 using MaskOf = decltype(T{} < T{});
 
-// The same value in every lane.
+// The same value in every lane, bit for bit (x - 0 is x for every x, -0 and
+// NaN included, where 0 + x would turn -0 into +0).
 template <class T>
 inline T Splat(float x) {
   if constexpr (std::is_same_v<T, float>) {
     return x;
   } else {
-    return T{} + x;
+    return x - T{};
   }
 }
 

@@ -82,7 +82,7 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
   // 1. The lanes: the point the field is evaluated at next, the ray, the
   //    march distance and step count in vectors; beside them each lane's
   //    cell and hit.
-  F qx = F{} + scene.camPos.x, qy = F{} + scene.camPos.y, qz = F{} + scene.camPos.z;
+  F qx = Splat<F>(scene.camPos.x), qy = Splat<F>(scene.camPos.y), qz = Splat<F>(scene.camPos.z);
   F dx{}, dy{}, dz{}, travel{};
   M step{};
   M marching{};  // all ones while the lane marches
@@ -95,10 +95,13 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
     Hit hit;
   } lanes[kLanes];
   // Lane l of a vector set without a trip through memory (which would stall
-  // the next load of the whole vector): a blend with the lane's mask.
+  // the next load of the whole vector): a blend with the lane's mask, the
+  // value spread exactly (value - 0 is value, -0 included).
   M laneIndex;
   for (int l = 0; l < kLanes; ++l) laneIndex[l] = l;
-  const auto set = [&laneIndex](auto& v, int l, auto value) { v = laneIndex == l ? v - v + value : v; };
+  const auto set = [&laneIndex](auto& v, int l, auto value) {
+    v = laneIndex == l ? value - decltype(v + v){} : v;
+  };
 
   // Starts the feed's next cell in lane l, or leaves the lane idle at the
   // camera (a harmless point to evaluate).
