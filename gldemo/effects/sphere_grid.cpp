@@ -5,7 +5,8 @@
 // wrapped space; where it ends within 1.5 of a centre, the cell is shaded
 // from the surface normal and from the sphere distance one unit out along
 // it. Since every ray takes the same steps, the rays of 16 neighbouring
-// cells (8 with SSE2) march in lockstep in the lanes of vector registers.
+// cells (8 with SSE2) march in lockstep in the lanes of two vector
+// registers.
 #include <cmath>
 #include <type_traits>
 
@@ -176,9 +177,10 @@ using RowOfCells = void (*)(const SphereGridView&, const cella::Gradient&, int, 
                                  cella::Pixel* line) {
   ShadeRow<2, detail::F8>(view, gradient, row, width, line);
 }
+// AVX-512 instructions on 8 lanes, which measured faster than 16.
 [[KALT_AVX512_LANES]] void RowAvx512(const SphereGridView& view, const cella::Gradient& gradient, int row,
                                      int width, cella::Pixel* line) {
-  ShadeRow<1, detail::F16>(view, gradient, row, width, line);
+  ShadeRow<2, detail::F8>(view, gradient, row, width, line);
 }
 constexpr RowOfCells kRows[kalt::kLanePathCount] = {RowScalar, RowSse2, RowAvx2, RowAvx512};
 
