@@ -1,6 +1,5 @@
 #include "condemo/show.h"
 
-#include <bit>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -21,11 +20,6 @@ constexpr const char* kTitle = "Vorl+Zeb - Kalt #20";
 constexpr int kEndOrder = 21;
 // The millisecond clock's unit in seconds: 0.001 as a float, widened.
 constexpr double kSecondsPerTick = static_cast<double>(0.001f);
-
-term::GridView TerminalCells(const CellGrid& grid, std::array<term::Cell, kCellCount>& buffer) {
-  buffer = std::bit_cast<std::array<term::Cell, kCellCount>>(grid.cells);
-  return term::GridView(buffer);
-}
 
 }  // namespace
 
@@ -58,7 +52,6 @@ ShowResult PlayShow(const ShowOptions& options, const std::function<void(int ord
   // The frame loop, rendering on one pool of workers for the whole show.
   kalt::WorkerPool workers(options.workerCount);
   CellGrid grid{};
-  std::array<term::Cell, kCellCount> shown;
   FrameState frame;
   LogoJitter jitter;
   Rand15 logoRandom;
@@ -76,7 +69,7 @@ ShowResult PlayShow(const ShowOptions& options, const std::function<void(int ord
     ++frame.frameNumber;
     // 3. The logos over it, and the whole grid to the terminal.
     DrawLogos(grid, jitter, logoRandom, order, frame.pulse);
-    terminal->Present(TerminalCells(grid, shown));
+    terminal->Present(grid.cells);
     // 4. The flashes fade by the frame's time step.
     frameDelta = sceneTime - previousTime;
     song->DecayFlashes(frameDelta);

@@ -1,6 +1,8 @@
 // Software rasterisation of the cell screen.
 #include "gldisplay/cells.h"
 
+#include "kalt/palette.h"
+
 namespace gldisplay {
 
 Surface::Surface(int width, int height)
@@ -8,10 +10,18 @@ Surface::Surface(int width, int height)
       height(height > 0 ? height : 0),
       words(static_cast<std::size_t>(this->width) * static_cast<std::size_t>(this->height), 0) {}
 
+namespace {
+
+constexpr Rgb PaletteEntry(int index) {
+  return {kalt::kPcPalette[index][0], kalt::kPcPalette[index][1], kalt::kPcPalette[index][2]};
+}
+
+}  // namespace
+
 const Rgb kPalette[16] = {
-    {0, 0, 0},     {0, 0, 128},   {0, 128, 0},   {0, 128, 128},   {128, 0, 0},   {128, 0, 128},
-    {128, 128, 0}, {204, 204, 204}, {128, 128, 128}, {0, 0, 255},   {0, 255, 0},   {0, 255, 255},
-    {255, 0, 0},   {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+    PaletteEntry(0),  PaletteEntry(1),  PaletteEntry(2),  PaletteEntry(3),  PaletteEntry(4),  PaletteEntry(5),
+    PaletteEntry(6),  PaletteEntry(7),  PaletteEntry(8),  PaletteEntry(9),  PaletteEntry(10), PaletteEntry(11),
+    PaletteEntry(12), PaletteEntry(13), PaletteEntry(14), PaletteEntry(15),
 };
 
 namespace {

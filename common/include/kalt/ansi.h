@@ -6,14 +6,9 @@
 #include <cstdint>
 #include <string>
 
-namespace kalt {
+#include "kalt/palette.h"
 
-// The PC text palette: red, green, blue of colour index 0..15.
-inline constexpr std::uint8_t kPcPalette[16][3] = {
-    {0, 0, 0},     {0, 0, 128},   {0, 128, 0},   {0, 128, 128},   {128, 0, 0},   {128, 0, 128},
-    {128, 128, 0}, {204, 204, 204}, {128, 128, 128}, {0, 0, 255},   {0, 255, 0},   {0, 255, 255},
-    {255, 0, 0},   {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
-};
+namespace kalt {
 
 // A PC colour index (blue 1, green 2, red 4, intensity 8) as the ANSI colour
 // number (red 1, green 2, blue 4, bright 8). Only the low four bits count.

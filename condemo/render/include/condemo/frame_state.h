@@ -6,23 +6,22 @@
 #include <cstdint>
 
 #include "condemo/pulse.h"
+#include "kalt/cell.h"
 #include "kalt/vec3.h"
 
 namespace condemo {
 
 using kalt::Vec3;
 
-inline constexpr int kColumns = 80;
-inline constexpr int kRows = 50;
-inline constexpr int kCellCount = kColumns * kRows;
+inline constexpr int kColumns = kalt::kConsoleColumns;
+inline constexpr int kRows = kalt::kConsoleRows;
+inline constexpr int kCellCount = kalt::kConsoleCells;
 
-// One console cell: the code page 437 character in the low byte of the
-// character slot (high byte 0), then the attribute word (low nibble
-// foreground, high nibble background; bit 3 of each nibble is intensity).
-struct Cell {
-  std::uint16_t ch;
-  std::uint16_t attr;
-};
+// One console cell (kalt/cell.h): the code page 437 character in the low
+// byte of the character slot (high byte 0), then the attribute word (low
+// nibble foreground, high nibble background; bit 3 of each nibble is
+// intensity). The terminal shows the same record.
+using Cell = kalt::Cell;
 
 // 50 rows of 80 cells, row-major: cell index = row * 80 + column.
 struct CellGrid {

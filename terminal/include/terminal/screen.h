@@ -10,20 +10,17 @@
 #include <span>
 #include <string>
 
+#include "kalt/cell.h"
+
 namespace term {
 
-inline constexpr int kGridColumns = 80;
-inline constexpr int kGridRows = 50;
-inline constexpr int kGridCells = kGridColumns * kGridRows;
+inline constexpr int kGridColumns = kalt::kConsoleColumns;
+inline constexpr int kGridRows = kalt::kConsoleRows;
+inline constexpr int kGridCells = kalt::kConsoleCells;
 
-// One console cell: a 16-bit character slot (the code page 437 code in the
-// low byte) followed by a 16-bit attribute word (low nibble ink, high
-// nibble paper; in each nibble blue 1, green 2, red 4, intensity 8).
-// Only the low byte of each word counts.
-struct Cell {
-  std::uint16_t ch = 0;
-  std::uint16_t attr = 0;
-};
+// One console cell (kalt/cell.h): the character slot, then the attribute
+// word; only the low byte of each counts.
+using Cell = kalt::Cell;
 
 // A whole frame, row-major (cell index = row * 80 + column).
 using GridView = std::span<const Cell, kGridCells>;

@@ -1,4 +1,4 @@
-// terminal/terminal.h - the terminal as condemo's console: a full-screen
+// terminal/terminal.h - a terminal as a full-screen text console: an
 // 80 x 50 text area that shows one whole cell grid per frame, the keys and
 // signals that end the show, and a millisecond clock.
 //
