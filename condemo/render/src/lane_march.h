@@ -95,12 +95,15 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
     Hit hit;
   } lanes[kLanes];
   // Lane l of a vector set without a trip through memory (which would stall
-  // the next load of the whole vector): a blend with the lane's mask, the
-  // value spread exactly (value - 0 is value, -0 included).
-  M laneIndex;
-  for (int l = 0; l < kLanes; ++l) laneIndex[l] = l;
-  const auto set = [&laneIndex](auto& v, int l, auto value) {
-    v = laneIndex == l ? value - decltype(v + v){} : v;
+  // the next load of the whole vector): a blend with a mask of lane l, the
+  // value spread exactly (value - 0 is value, -0 included). The masks are
+  // made once; (GCC 12 can fail on a comparison that makes them here.)
+  M picks[kLanes];
+  for (int l = 0; l < kLanes; ++l) picks[l] = M{}, picks[l][l] = -1;
+  const auto set = [&picks](auto& v, int l, auto value) {
+    using V = decltype(v + v);
+    const M pick = picks[l];
+    v = std::bit_cast<V>((std::bit_cast<M>(v) & ~pick) | (std::bit_cast<M>(value - V{}) & pick));
   };
 
   // Starts the feed's next cell in lane l, or leaves the lane idle at the
