@@ -7,6 +7,7 @@
 #include "condemo/director.h"
 #include "condemo/logos.h"
 #include "condemo/render.h"
+#include "kalt/worker_pool.h"
 #include "music/song.h"
 
 namespace condemo {
@@ -43,7 +44,8 @@ ShowResult PlayShow(const ShowOptions& options) {
   }
   song->Play();
 
-  // The frame loop.
+  // The frame loop, rendering on one pool of workers for the whole show.
+  kalt::WorkerPool workers(options.workerCount);
   CellGrid grid{};
   FrameState frame;
   LogoJitter jitter;
@@ -58,12 +60,12 @@ ShowResult PlayShow(const ShowOptions& options) {
     // 2. The scene of this position, then every cell.
     frame.scene = DirectScene(order, sceneTime, frame.pulse, frameDelta, frame.scene.maxTravel);
     frame.sceneTime = sceneTime;
-    RenderFrame(frame, options.workerCount, grid);
+    RenderFrame(frame, workers, grid);
     ++frame.frameNumber;
     // 3. The logos over it, and the whole grid to the terminal.
     DrawLogos(grid, jitter, logoRandom, order, frame.pulse);
     screen->Present(grid.cells);
-    if (options.frameShown) options.frameShown(grid);
+    if (options.frameShown) options.frameShown(grid, order);
     // 4. The flashes fade by the frame's time step.
     frameDelta = sceneTime - previousTime;
     song->DecayFlashes(frameDelta);

@@ -6,7 +6,6 @@
 #include "gldemo/effect_parts.h"
 #include "gldemo/effects.h"
 #include "kalt/fmath.h"
-#include "lanes.h"
 #include "twin_light_march.h"
 
 namespace gldemo {

@@ -1,12 +1,18 @@
 // Helpers shared by the effects: the checks every effect makes before it
-// draws, the checkerboard and the ray of a cell.
+// draws and the checkerboard; and the lane kit that the
+// vector paths are written with (kalt/lanes.h, kalt/lane_math.h).
 #pragma once
 
 #include "cella/cella.h"
 #include "gldemo/effects.h"
+#include "kalt/cell_ray.h"
+#include "kalt/lane_math.h"
+#include "kalt/lanes.h"
 #include "kalt/vec3.h"
 
 namespace gldemo::detail {
+
+using namespace kalt::lanes;
 
 // Whether the canvas can take the fixed 80 by 50 picture.
 inline bool HoldsPicture(const cella::Canvas* canvas) {
@@ -15,12 +21,5 @@ inline bool HoldsPicture(const cella::Canvas* canvas) {
 
 // The odd cells of the checkerboard: exactly one of column and row odd.
 inline int Checker(int column, int row) { return (column ^ row) & 1; }
-
-// The unit direction of the ray through a cell, for a focal distance in
-// cells: (column - 40, row - 25, focal) divided by its length.
-inline kalt::Vec3 CellRay(int column, int row, float focal) {
-  const kalt::Vec3 ray{static_cast<float>(column) - 40.0f, static_cast<float>(row) - 25.0f, focal};
-  return ray / kalt::Length(ray);
-}
 
 }  // namespace gldemo::detail

@@ -89,7 +89,7 @@ FoldedBlocksTurn FoldedBlocksRowTurn(float time, int row) {
 FoldedBlocksRay FoldedBlocksTrace(const FoldedBlocksView& view, const FoldedBlocksTurn& turn, int column,
                                   int row) {
   const float f = view.shapeBlend;
-  const Vec3 dir = detail::CellRay(column, row, view.focal);
+  const Vec3 dir = kalt::FocalRay(column, row, view.focal);
 
   // 1. March from (0, 0, -8) through the turned scene, at most 25 advances;
   //    keep the folded point of the last evaluation for the normal.
@@ -135,7 +135,7 @@ void FoldedBlocks(cella::Canvas* canvas, const cella::GradientPack* pack, float 
   const int width = canvas->width;
   cella::Pixel* const cells = canvas->data;
 
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 1)
   for (int row = 0; row < kPictureHeight; ++row) {
     const FoldedBlocksTurn turn = FoldedBlocksRowTurn(time, row);
     cella::Pixel* line = cells + static_cast<long>(row) * width;

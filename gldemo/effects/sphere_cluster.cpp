@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "cella/cella.h"
-#include "cell_offset.h"
 #include "effect_support.h"
 #include "gldemo/effect_parts.h"
 #include "gldemo/effects.h"
@@ -90,7 +89,7 @@ float RingTubeDistance(const SphereClusterScene& scene, Vec3 p) {
 }
 
 float SphereClusterValue(const SphereClusterScene& scene, int column, int row) {
-  const Vec3 dir = detail::CellRay(column, row, scene.focal);
+  const Vec3 dir = kalt::FocalRay(column, row, scene.focal);
   const int checker = detail::Checker(column, row);
 
   // 1. March at half the distance to the nearer of cluster and light,
@@ -132,7 +131,7 @@ void SphereCluster(cella::Canvas* canvas, const cella::GradientPack* pack, float
   const int height = canvas->height;
   cella::Pixel* const cells = canvas->data;
 
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 1)
   for (int row = 0; row < height; ++row) {
     cella::Pixel* line = cells + static_cast<long>(row) * width;
     for (int column = 0; column < width; ++column)

@@ -5,7 +5,6 @@
 #include "effect_support.h"
 #include "gldemo/effect_parts.h"
 #include "gldemo/effects.h"
-#include "lanes.h"
 #include "twin_light_march.h"
 
 namespace gldemo {

@@ -61,7 +61,7 @@ TwinGlowScene TwinGlowSetup(float time, float glowGain) {
 }
 
 float TwinGlowGather(const TwinGlowScene& scene, int column, int row) {
-  const Vec3 dir = detail::CellRay(column, row, 40.0f);
+  const Vec3 dir = kalt::FocalRay(column, row, 40.0f);
   Vec3 p{0.0f, 0.0f, -8.0f};
   float glow = 0.0f;
   for (int step = 0; step < kMarchSteps; ++step) {
@@ -82,7 +82,7 @@ void TwinGlow(cella::Canvas* canvas, const cella::GradientPack* pack, float time
   const int width = canvas->width;
   cella::Pixel* const cells = canvas->data;
 
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(dynamic, 1)
   for (int row = 0; row < kPictureHeight; ++row) {
     cella::Pixel* line = cells + static_cast<long>(row) * width;
     for (int column = 0; column < kPictureWidth; ++column)

@@ -13,7 +13,7 @@ int main() {
   condemo::ShowOptions options;
   options.workerCount = condemo::HardwareWorkerCount();
   options.screen = condemo::ScreenKind::kWindow;
-  options.frameShown = [](const condemo::CellGrid& grid) {
+  options.frameShown = [](const condemo::CellGrid& grid, int) {
     for (const condemo::Cell& cell : grid.cells) std::printf("%02X%02X", cell.ch & 0xFF, cell.attr & 0xFF);
     std::printf("\n");
     std::fflush(stdout);

@@ -1,10 +1,12 @@
-// Whole frames: the band split over worker threads, and golden frames.
+// Whole frames: the cells spread over workers, the lane paths, and golden
+// frames.
 #include <gtest/gtest.h>
 
 #include "condemo/director.h"
 #include "condemo/render.h"
 #include "condemo/shade.h"
 #include "frame_hash.h"
+#include "kalt_test/lane_paths.h"
 
 namespace condemo {
 namespace {
@@ -43,37 +45,6 @@ bool SameGrid(const CellGrid& a, const CellGrid& b) {
   return true;
 }
 
-TEST(Bands, SplitTheColumnsAsTheWorkerCountSays) {
-  EXPECT_EQ(BandOf(0, 1).first, 0);
-  EXPECT_EQ(BandOf(0, 1).end, 80);
-  const int three[][2] = {{0, 26}, {26, 52}, {52, 80}};
-  for (int h = 0; h < 3; ++h) {
-    EXPECT_EQ(BandOf(h, 3).first, three[h][0]);
-    EXPECT_EQ(BandOf(h, 3).end, three[h][1]);
-  }
-  for (int h = 0; h < 80; ++h) {
-    EXPECT_EQ(BandOf(h, 80).first, h);
-    EXPECT_EQ(BandOf(h, 80).end, h + 1);
-  }
-  for (int h = 0; h < 80; ++h) EXPECT_EQ(BandOf(h, 81).first, BandOf(h, 81).end);
-  EXPECT_EQ(BandOf(80, 81).first, 0);
-  EXPECT_EQ(BandOf(80, 81).end, 80);
-  // Every worker count covers every column exactly once, in order.
-  for (int n = 1; n <= 100; ++n) {
-    int covered = 0;
-    for (int h = 0; h < n; ++h) {
-      const Band band = BandOf(h, n);
-      if (band.first < band.end) {
-        ASSERT_EQ(band.first, covered) << n;
-        covered = band.end;
-      }
-    }
-    EXPECT_EQ(covered, 80) << n;
-  }
-  EXPECT_EQ(BandOf(0, 0).end, 0);
-  EXPECT_EQ(BandOf(3, 3).end, 0);
-}
-
 TEST(Bands, RenderBandWritesOnlyItsColumns) {
   const FrameState frame = FrameAt({14, 110.0, 0.5f, 0.4f, 0.0f, 1, 3, -1.0f});
   CellGrid grid;
@@ -86,9 +57,10 @@ TEST(Bands, RenderBandWritesOnlyItsColumns) {
   EXPECT_NE(grid.At(79, 49).ch, 0xFFFF);
 }
 
-// Cells come out the same whatever the worker count, and the band renderer,
-// which marches several cells side by side, agrees with the single cell.
-TEST(Bands, EveryWorkerCountGivesTheSameFrame) {
+// Cells come out the same whatever the worker count, and the frame
+// renderer, which marches several cells side by side, agrees with the
+// single cell.
+TEST(Frames, EveryWorkerCountGivesTheSameFrame) {
   const Moment moments[] = {
       {14, 110.0, 0.5f, 0.4f, 0.0f, 1, 3, -1.0f},
       {8, 60.0, 0.0f, 0.3f, 0.0f, 2, 4, -1.0f},
@@ -98,6 +70,12 @@ TEST(Bands, EveryWorkerCountGivesTheSameFrame) {
     const FrameState frame = FrameAt(m);
     const CellGrid one = Render(frame, 1);
     for (const int workers : {2, 3, 80, 81}) EXPECT_TRUE(SameGrid(one, Render(frame, workers))) << workers;
+    kalt::WorkerPool pool(2);  // a pool kept from frame to frame
+    for (int repeat = 0; repeat < 3; ++repeat) {
+      CellGrid grid;
+      RenderFrame(frame, pool, grid);
+      EXPECT_TRUE(SameGrid(one, grid));
+    }
     for (int row = 0; row < kRows; row += 7)
       for (int column = 0; column < kColumns; column += 3) {
         const Cell cell = ShadeCell(frame, column, row);
@@ -110,7 +88,30 @@ TEST(Bands, EveryWorkerCountGivesTheSameFrame) {
 // Golden frames: any change to a picture changes its hash. To accept an
 // intended change, look at the frames (framegrab condemo ... --out x.ans)
 // and update the hashes.
-TEST(GoldenFrames, Hashes) {
+class OnLanes : public kalt_test::OnLanePath {};
+
+// The heaviest moments of the benchmarks (and every scene), on each path
+// against one cell at a time.
+TEST_P(OnLanes, FramesAgreeWithTheScalarPath) {
+  const Moment moments[] = {
+      {2, 220.5, 0.0f, 0.0f, 0.0f, 0, 1, -1.0f},  {5, 13.3, 0.0f, 0.0f, 0.0f, 0, 2, -1.0f},
+      {14, 114.8, 0.0f, 0.0f, 0.0f, 0, 3, -1.0f}, {10, 170.8, 0.0f, 0.0f, 0.0f, 0, 4, -1.0f},
+      {12, 52.5, 0.0f, 0.0f, 0.0f, 0, 5, -1.0f},  {16, 228.2, 0.0f, 0.0f, 0.0f, 0, 6, -1.0f},
+      {8, 60.0, 0.0f, 0.3f, 0.0f, 2, 7, -1.0f},   {19, 140.0, 0.0f, 0.0f, 0.0f, 0, 8, -1.0f},
+  };
+  for (const Moment& m : moments) {
+    const FrameState frame = FrameAt(m);
+    const CellGrid grid = Render(frame, 2);
+    for (int row = 0; row < kRows; ++row)
+      for (int column = 0; column < kColumns; ++column) {
+        const Cell cell = ShadeCell(frame, column, row);
+        ASSERT_EQ(cell.ch, grid.At(column, row).ch) << m.order << " " << column << "," << row;
+        ASSERT_EQ(cell.attr, grid.At(column, row).attr) << m.order << " " << column << "," << row;
+      }
+  }
+}
+
+TEST_P(OnLanes, GoldenFrames) {
   struct Golden {
     const char* what;
     Moment moment;
@@ -133,6 +134,8 @@ TEST(GoldenFrames, Hashes) {
   };
   for (const Golden& golden : goldens) EXPECT_EQ(GridHash(Render(FrameAt(golden.moment), 2)), golden.hash) << golden.what;
 }
+
+KALT_ON_EVERY_LANE_PATH(OnLanes);
 
 }  // namespace
 }  // namespace condemo

@@ -128,8 +128,9 @@ TEST(Scenes, GearTunnelIsTheSameFieldFadingOut) {
   EXPECT_GT(Distance(Scene(kGearTunnelFadeOut, 5.0), {8.0f, 0.0f, 10.5f}), 0.0f);
 }
 
-// The band renderer evaluates the fields on four points at once; each lane
-// must give the bits of the field at that point alone, tags included.
+// The frame renderer evaluates the fields on the points of several cells at
+// once (here four); each lane must give the bits of the field at that point
+// alone, tags included. (The frame tests cover the wider paths.)
 template <class Field>
 class FourLanes : public ::testing::Test {};
 using Fields = ::testing::Types<GearTunnel, CarvedLattice, WindingTubes, FoldedBlob, MergedBlobs, SpikyBall,
@@ -150,15 +151,15 @@ TYPED_TEST(FourLanes, AgreeWithOnePointAtATime) {
     const TypeParam field = TypeParam::Prepare(frame);
     for (int i = 0; i < 3000; ++i) {
       const float range = i % 3 == 0 ? 2.0f : i % 3 == 1 ? 8.0f : 300.0f;
-      Vec3x4 p;
-      for (int lane = 0; lane < kLaneCount; ++lane) {
+      Vec3Lanes<F4> p;
+      for (int lane = 0; lane < kLanesOf<F4>; ++lane) {
         p.x[lane] = next(range), p.y[lane] = next(range), p.z[lane] = next(range) + static_cast<float>(3 * time);
         if (i % 50 == 0 && lane == 1) p.x[lane] = p.y[lane] = p.z[lane] = 0.0f;  // folds at their borders
         if (i % 70 == 0 && lane == 2) p.x[lane] = -0.0f, p.y[lane] = 0.5f;
       }
       I4 tags = {7, 7, 7, 7};
       const F4 d = field.Distance(p, tags);
-      for (int lane = 0; lane < kLaneCount; ++lane) {
+      for (int lane = 0; lane < kLanesOf<F4>; ++lane) {
         int tag = 7;
         const float one = field.Distance(Vec3{p.x[lane], p.y[lane], p.z[lane]}, tag);
         ASSERT_EQ(std::bit_cast<std::uint32_t>(one), std::bit_cast<std::uint32_t>(d[lane]))

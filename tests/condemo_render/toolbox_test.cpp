@@ -29,14 +29,14 @@ TEST(Toolbox, RotTurnsThePairBackwards) {
 }
 
 TEST(Toolbox, RepeatCentresCellsOnOddMultiplesOfHalfThePeriod) {
-  EXPECT_EQ(Repeat(-10.0f, 20.0f), 0.0f);
-  EXPECT_EQ(Repeat(0.0f, 20.0f), -10.0f);
-  EXPECT_EQ(Repeat(30.0f, 20.0f), 0.0f);
-  EXPECT_EQ(Repeat(-50.0f, 100.0f), 0.0f);
-  EXPECT_EQ(Repeat(49.0f, 100.0f), -1.0f);
-  EXPECT_EQ(Repeat(51.0f, 100.0f), 1.0f);
+  EXPECT_EQ(Repeat<20>(-10.0f), 0.0f);
+  EXPECT_EQ(Repeat<20>(0.0f), -10.0f);
+  EXPECT_EQ(Repeat<20>(30.0f), 0.0f);
+  EXPECT_EQ(Repeat<100>(-50.0f), 0.0f);
+  EXPECT_EQ(Repeat<100>(49.0f), -1.0f);
+  EXPECT_EQ(Repeat<100>(51.0f), 1.0f);
   // Below -1000 the remainder keeps the dividend's sign.
-  EXPECT_EQ(Repeat(-1005.0f, 20.0f), -15.0f);
+  EXPECT_EQ(Repeat<20>(-1005.0f), -15.0f);
 }
 
 TEST(Toolbox, SlabsTruncateTowardZero) {
@@ -45,8 +45,9 @@ TEST(Toolbox, SlabsTruncateTowardZero) {
   EXPECT_EQ(SlabIndex(-1.5f), -1);
   EXPECT_EQ(SlabIndex(NAN), 0);
   EXPECT_EQ(SlabIndex(1e20f), INT_MAX);
-  EXPECT_FLOAT_EQ(SlabOffset(2.75f), 0.75f);
-  EXPECT_FLOAT_EQ(SlabOffset(-0.25f), 0.75f);
+  EXPECT_FLOAT_EQ(SlabMiddleOffset(2.75f), 0.25f);
+  EXPECT_FLOAT_EQ(SlabMiddleOffset(-0.25f), 0.25f);
+  EXPECT_FLOAT_EQ(SlabMiddleOffset(-0.75f), -0.25f);
 }
 
 TEST(Toolbox, Shapes) {
@@ -134,13 +135,13 @@ TEST(Toolbox, FourLanesAgreeWithOneAtATime) {
   };
   for (int i = 0; i < 50000; ++i) {
     F4 u, v;
-    for (int lane = 0; lane < kLaneCount; ++lane) u[lane] = next(), v[lane] = next();
+    for (int lane = 0; lane < kLanesOf<F4>; ++lane) u[lane] = next(), v[lane] = next();
     if (i % 10 == 0) v[i % 4] = u[i % 4];        // on a diagonal before the turn
     if (i % 10 == 1) u[i % 4] = v[i % 4] = 0.0f;  // the origin
     const Pair<F4> fold = PolarFold(u, v);
     const F4 smooth = Smin(u, v, 0.3f);
-    const F4 rod = CappedRodZ(Vec3x4{u, v, u * v}, 1.2f, 0.5f, 0.1f);
-    for (int lane = 0; lane < kLaneCount; ++lane) {
+    const F4 rod = CappedRodZ(Vec3Lanes<F4>{u, v, u * v}, 1.2f, 0.5f, 0.1f);
+    for (int lane = 0; lane < kLanesOf<F4>; ++lane) {
       const Pair<float> one = PolarFold(u[lane], v[lane]);
       ASSERT_EQ(std::bit_cast<std::uint32_t>(one.u), std::bit_cast<std::uint32_t>(fold.u[lane])) << u[lane] << " " << v[lane];
       ASSERT_EQ(std::bit_cast<std::uint32_t>(one.v), std::bit_cast<std::uint32_t>(fold.v[lane])) << u[lane] << " " << v[lane];

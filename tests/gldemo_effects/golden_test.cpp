@@ -14,6 +14,7 @@
 
 #include "effects_test_support.h"
 #include "gldemo/effects.h"
+#include "kalt_test/lane_paths.h"
 
 namespace {
 
@@ -64,7 +65,10 @@ std::uint64_t Render(const Golden& golden, const cella::GradientPack* pack, floa
   return Hash(canvas);
 }
 
-TEST(Effects, GoldenFrames) {
+// The same pictures on every lane path.
+class EffectsOnLanes : public kalt_test::OnLanePath {};
+
+TEST_P(EffectsOnLanes, GoldenFrames) {
   const auto pack = RampPack(34, 64);
   for (const Golden& golden : Goldens())
     for (const auto& [time, hash] : golden.frames) {
@@ -74,6 +78,8 @@ TEST(Effects, GoldenFrames) {
       EXPECT_EQ(got, hash) << golden.name << " at " << time << ": " << text;
     }
 }
+
+KALT_ON_EVERY_LANE_PATH(EffectsOnLanes);
 
 TEST(Effects, SamePictureWithAnyNumberOfThreads) {
   const auto pack = RampPack(34, 64);

@@ -11,6 +11,7 @@
 #include "condemo/director.h"
 #include "condemo/logos.h"
 #include "condemo/render.h"
+#include "kalt/worker_pool.h"
 #include "music/player.h"
 #include "music/song.h"
 #include "shows.h"
@@ -92,7 +93,7 @@ class OfflineSong {
 class CondemoShow final : public OfflineShow {
  public:
   CondemoShow(double from, int fps, int workerCount)
-      : from_(from), fps_(fps), workerCount_(workerCount), song_(SamplePosition(from)) {
+      : from_(from), fps_(fps), workers_(workerCount), song_(SamplePosition(from)) {
     // The frames of a run from the start, up to `from`.
     for (std::int64_t j = 0; FrameTime(0.0, fps, j) < from; ++j) {
       Step(FrameTime(0.0, fps, j), nullptr);
@@ -121,7 +122,7 @@ class CondemoShow final : public OfflineShow {
     //    with the beats also in frames not drawn).
     frame_.scene = condemo::DirectScene(order, time, frame_.pulse, frameDelta_, frame_.scene.maxTravel);
     frame_.sceneTime = time;
-    if (out) condemo::RenderFrame(frame_, workerCount_, grid_);
+    if (out) condemo::RenderFrame(frame_, workers_, grid_);
     condemo::DrawLogos(grid_, jitter_, random_, order, frame_.pulse);
     ended_ = order >= kEndOrder || song_.Ended();
     if (out) {
@@ -151,7 +152,7 @@ class CondemoShow final : public OfflineShow {
 
   double from_;
   int fps_;
-  int workerCount_;
+  kalt::WorkerPool workers_;  // the render threads, kept for the whole capture
   std::int64_t next_ = 0;
   OfflineSong song_;
   condemo::FrameState frame_;

@@ -1,5 +1,9 @@
 // measure-gldemo: how many frames a second gldemo draws in each row of its
-// timeline, with one worker thread and with two. Headless.
+// timeline, with one worker thread and with two. Headless: nothing is shown,
+// or with --terminal each frame is shown on a pseudo-terminal. For each row
+// and thread count it reports the mean frames per second, the "1 % low" (the
+// mean time of the slowest 1 % of the frames, at least one) and the share of
+// frames slower than 1/60 s.
 //
 //   measure-gldemo [--seconds S] [--gradients FILE] [--terminal]
 //
@@ -19,8 +23,10 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cella/cella.h"
+#include "frame_stats.h"
 #include "gldemo/timeline.h"
 #include "headless_pty.h"
 
@@ -28,20 +34,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Frames a second over beats first .. end: ComposeScene, and the frame
-// shown on the console when `show` is set.
-double FramesPerSecond(const cella::GradientPack& pack, float first, float end, double seconds, bool show) {
+// The frame times over beats first .. end for `seconds`: ComposeScene, and
+// the frame shown on the console when `show` is set.
+kalt_tools::FrameStats Measure(const cella::GradientPack& pack, float first, float end, double seconds, bool show) {
   cella::Canvas screen(80, 50);
   constexpr int kSteps = 64;  // beats visited in turn
-  const auto start = Clock::now();
-  const auto stop = start + std::chrono::duration<double>(seconds);
-  long frames = 0;
-  for (auto now = start; now < stop; now = Clock::now(), ++frames) {
-    const float beat = first + (end - first) * (static_cast<float>(frames % kSteps) + 0.5f) / kSteps;
+  const auto stop = Clock::now() + std::chrono::duration<double>(seconds);
+  std::vector<double> times;
+  for (auto now = Clock::now(); now < stop;) {
+    const float beat =
+        first + (end - first) * (static_cast<float>(times.size() % kSteps) + 0.5f) / kSteps;
     gldemo::ComposeScene(&screen, beat, pack);
     if (show) cella::ConsoleBlit(&screen);
+    const auto done = Clock::now();
+    times.push_back(std::chrono::duration<double>(done - now).count());
+    now = done;
   }
-  return static_cast<double>(frames) / std::chrono::duration<double>(Clock::now() - start).count();
+  return kalt_tools::Summarise(std::move(times));
 }
 
 int Usage() {
@@ -90,19 +99,23 @@ int main(int argc, char** argv) {
     cella::ConsoleInit();
   }
 
-  std::fprintf(out, "%s frames per second, %.3g s per row and thread count\n\n",
+  std::fprintf(out,
+               "%s frames, %.3g s per row and thread count: mean frames per second, the mean time of\n"
+               "the slowest 1 %% in ms, the share slower than 1/60 s\n\n",
                terminal ? "ComposeScene + terminal frame (pseudo-terminal, 80 x 50)" : "ComposeScene", seconds);
-  std::fprintf(out, "beat rows   1 thread  2 threads\n");
+  std::fprintf(out, "                     1 thread                2 threads\n");
+  std::fprintf(out, "beat rows  mean fps 1%% low  slow   mean fps 1%% low  slow\n");
   for (int index = 0; index < gldemo::TimelineRows(); ++index) {
     const gldemo::TimelineSpan span = gldemo::TimelineRowSpan(index);
     const float first = static_cast<float>(span.first);
     const float end = span.last == 255 ? 176.0f : static_cast<float>(span.last + 1);
-    double fps[2];
+    std::fprintf(out, "%3d-%-3d  ", span.first, span.last);
     for (int threads = 1; threads <= 2; ++threads) {
       omp_set_num_threads(threads);
-      fps[threads - 1] = FramesPerSecond(*pack, first, end, seconds, terminal);
+      kalt_tools::PrintStats(Measure(*pack, first, end, seconds, terminal), out);
+      std::fprintf(out, "  ");
     }
-    std::fprintf(out, "%3d-%-3d  %10.1f %10.1f\n", span.first, span.last, fps[0], fps[1]);
+    std::fprintf(out, "\n");
     std::fflush(out);
   }
   return 0;

@@ -10,15 +10,17 @@
 namespace condemo {
 
 struct ShowOptions {
-  // Render threads per frame, created and joined anew every frame; below 2
-  // the loop thread renders every cell itself.
+  // Render workers, the loop thread among them: a pool of workerCount - 1
+  // threads is started with the show and kept to its end; below 2 the loop
+  // thread renders every cell itself.
   int workerCount = 1;
   // How frames reach the terminal (true colour, change tracking).
   term::EncodeOptions encoding;
   // Where the frames are shown.
   ScreenKind screen = ScreenKind::kTerminal;
-  // Called with each grid once it has been shown (for tests; may be empty).
-  std::function<void(const CellGrid& grid)> frameShown;
+  // Called on the loop thread with each grid once it has been shown, and
+  // the order position it showed (for tests and measurements; may be empty).
+  std::function<void(const CellGrid& grid, int order)> frameShown;
 };
 
 struct ShowResult {

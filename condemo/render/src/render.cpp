@@ -1,13 +1,9 @@
 #include "condemo/render.h"
 
 #include <algorithm>
-#include <functional>
 #include <stdexcept>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "condemo/lanes.h"
 #include "condemo/scenes/carved_lattice.h"
 #include "condemo/scenes/folded_blob.h"
 #include "condemo/scenes/gear_tunnel.h"
@@ -17,10 +13,20 @@
 #include "condemo/scenes/twisted_octahedron.h"
 #include "condemo/scenes/winding_tubes.h"
 #include "condemo/shade.h"
+#include "kalt/lane_path.h"
+#include "lane_march.h"
 
 namespace condemo {
 
 namespace {
+
+using detail::CellQueue;
+using kalt::lanes::F16;
+using kalt::lanes::F4;
+using kalt::lanes::F8;
+
+// Renders the queue's cells on one worker, in the lanes of a path.
+using RenderCells = void (*)(const FrameState& frame, CellQueue& queue, CellGrid& grid);
 
 // One row of the scene table: the scene's functions, each preparing the
 // field's per-frame values itself.
@@ -29,7 +35,7 @@ struct SceneEntry {
   const char* name;
   float (*distance)(const FrameState& frame, Vec3 p, int& materialTag);
   Cell (*shadeCell)(const FrameState& frame, int column, int row);
-  void (*renderBand)(const FrameState& frame, int first, int end, CellGrid& grid);
+  RenderCells render[kalt::kLanePathCount];  // by kalt::LanePath
 };
 
 template <class Scene>
@@ -42,56 +48,29 @@ Cell ShadeCellOf(const FrameState& frame, int column, int row) {
   return ShadeCellWith(PrepareShade<Scene>(frame), Scene::Prepare(frame), column, row);
 }
 
-// Renders the band's cells, row by row, marching four cells side by side:
-// one distance evaluation of the field serves a step of each (condemo/
-// lanes.h), and each lane then advances, shades and ends on its own. A lane
-// whose cell is done takes the band's next cell.
+// The paths, each inlining the whole march into one function built for its
+// instruction set (kalt/lanes.h).
 template <class Scene>
-[[gnu::flatten]] void RenderBandOf(const FrameState& frame, int first, int end, CellGrid& grid) {
-  const ShadePlan plan = PrepareShade<Scene>(frame);
-  const Scene field = Scene::Prepare(frame);
-  const int width = end - first;
-  const int count = width * kRows;
-  int next = 0;  // the band's next cell, counted row by row
-  MarchState lanes[kLaneCount];
-  int cellOf[kLaneCount];
-  bool busy[kLaneCount];
-  const auto take = [&](int lane) {
-    busy[lane] = next < count;
-    if (busy[lane]) {
-      const int column = first + next % width, row = next / width;
-      lanes[lane] = StartMarch(plan, column, row);
-      cellOf[lane] = row * kColumns + column;
-      ++next;
-    } else {
-      lanes[lane].p = plan.scene.camPos;  // an idle lane evaluates a harmless point
-    }
-    return busy[lane];
-  };
-  int active = 0;
-  for (int lane = 0; lane < kLaneCount; ++lane) active += take(lane);
-  while (active > 0) {
-    static_assert(kLaneCount == 4);
-    const auto gather = [&lanes](float Vec3::*axis) {
-      return F4{lanes[0].p.*axis, lanes[1].p.*axis, lanes[2].p.*axis, lanes[3].p.*axis};
-    };
-    const Vec3x4 p{gather(&Vec3::x), gather(&Vec3::y), gather(&Vec3::z)};
-    I4 tags{};
-    const F4 d = field.Distance(p, tags);
-    for (int lane = 0; lane < kLaneCount; ++lane) {
-      if (!busy[lane]) continue;
-      MarchState& m = lanes[lane];
-      StepBy(plan, field, d[lane], m);
-      if (!m.done) continue;
-      grid.cells[cellOf[lane]] = m.cell;
-      if (!take(lane)) --active;
-    }
-  }
+[[gnu::flatten]] void RenderScalar(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
+  detail::MarchOneByOne<Scene>(frame, queue, grid);
+}
+template <class Scene>
+[[gnu::flatten]] void RenderSse2(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
+  detail::MarchLanes<Scene, F4>(frame, queue, grid);
+}
+template <class Scene>
+[[KALT_AVX2_LANES]] void RenderAvx2(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
+  detail::MarchLanes<Scene, F8>(frame, queue, grid);
+}
+template <class Scene>
+[[KALT_AVX512_LANES]] void RenderAvx512(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
+  detail::MarchLanes<Scene, F16>(frame, queue, grid);
 }
 
 template <class Scene>
 constexpr SceneEntry EntryOf(SceneId id, const char* name) {
-  return {id, name, DistanceOf<Scene>, ShadeCellOf<Scene>, RenderBandOf<Scene>};
+  return {id, name, DistanceOf<Scene>, ShadeCellOf<Scene>,
+          {RenderScalar<Scene>, RenderSse2<Scene>, RenderAvx2<Scene>, RenderAvx512<Scene>}};
 }
 
 // Every scene: its field and look (condemo/scenes/*.h) and its name, in the
@@ -119,17 +98,11 @@ const SceneEntry& EntryFor(SceneId sceneId) {
   return kScenes[index];
 }
 
-// One thread per band, started in order and joined in order. noexcept: a
-// thread that cannot be started ends the program.
-void RenderBands(const SceneEntry& entry, const FrameState& frame, int workerCount, CellGrid& grid) noexcept {
-  std::vector<std::thread> workers;
-  workers.reserve(static_cast<std::size_t>(workerCount));
-  for (int h = 0; h < workerCount; ++h) {
-    const Band band = BandOf(h, workerCount);
-    workers.emplace_back(entry.renderBand, std::cref(frame), band.first, band.end, std::ref(grid));
-  }
-  for (std::thread& worker : workers) worker.join();
-}
+// Cells per tile of the queue: small enough that the workers end a frame
+// together, large enough that they seldom meet at the queue.
+constexpr int kTileCells = 16;
+
+RenderCells RenderOf(const SceneEntry& entry) { return entry.render[static_cast<int>(kalt::ActiveLanePath())]; }
 
 }  // namespace
 
@@ -144,21 +117,21 @@ Cell ShadeCell(const FrameState& frame, int column, int row) {
 }
 
 void RenderBand(const FrameState& frame, int first, int end, CellGrid& grid) {
-  EntryFor(frame.scene.sceneId).renderBand(frame, std::clamp(first, 0, kColumns), std::clamp(end, 0, kColumns), grid);
+  const SceneEntry& entry = EntryFor(frame.scene.sceneId);
+  first = std::clamp(first, 0, kColumns);
+  CellQueue queue(first, std::clamp(end, 0, kColumns) - first, kTileCells);
+  RenderOf(entry)(frame, queue, grid);
 }
 
-Band BandOf(int worker, int workerCount) {
-  if (workerCount < 1 || worker < 0 || worker >= workerCount) return {0, 0};
-  const int width = kColumns / workerCount;
-  return {worker * width, worker == workerCount - 1 ? kColumns : (worker + 1) * width};
+void RenderFrame(const FrameState& frame, kalt::WorkerPool& pool, CellGrid& grid) {
+  const RenderCells render = RenderOf(EntryFor(frame.scene.sceneId));
+  CellQueue queue(0, kColumns, kTileCells);
+  pool.Run([&](int) { render(frame, queue, grid); });
 }
 
 void RenderFrame(const FrameState& frame, int workerCount, CellGrid& grid) {
-  const SceneEntry& entry = EntryFor(frame.scene.sceneId);
-  if (workerCount < 2)
-    entry.renderBand(frame, 0, kColumns, grid);
-  else
-    RenderBands(entry, frame, workerCount, grid);
+  kalt::WorkerPool pool(workerCount);
+  RenderFrame(frame, pool, grid);
 }
 
 }  // namespace condemo

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "condemo/rand15.h"
+#include "kalt/cell_ray.h"
 #include "kalt/fmath.h"
 
 namespace condemo {
@@ -51,7 +52,7 @@ Vec3 CameraTurn(const ShadePlan& plan, Vec3 v) {
 }
 
 Vec3 CellDirection(const ShadePlan& plan, int column, int row) {
-  return CameraTurn(plan, {static_cast<float>(column - 40) / 40.0f, static_cast<float>(row - 25) / 25.0f, 1.0f});
+  return CameraTurn(plan, kalt::ScreenPlaneRay(column, row));
 }
 
 Cell BackgroundCell(const ShadePlan& plan, int column, int row) {

@@ -1,11 +1,12 @@
 // condemo/render.h - rendering frames: the scenes by sceneId, one cell, one
-// band of columns, and a whole frame split over worker threads.
+// band of columns, and a whole frame spread over worker threads.
 //
 // A sceneId outside 0..8 (a SceneId made from another number) makes these
 // functions throw std::out_of_range.
 #pragma once
 
 #include "condemo/frame_state.h"
+#include "kalt/worker_pool.h"
 
 namespace condemo {
 
@@ -22,22 +23,19 @@ float SceneDistance(const FrameState& frame, Vec3 p, int& materialTag);
 Cell ShadeCell(const FrameState& frame, int column, int row);
 
 // Renders every row, and in each row the columns first up to but not
-// including end (clamped to 0..80), into grid.
+// including end (clamped to 0..80), into grid, on the calling thread.
 void RenderBand(const FrameState& frame, int first, int end, CellGrid& grid);
 
-// The columns [first, end) of worker h of n: w = 80 div n columns each,
-// the last worker's band ending at column 80. With more than 80 workers all
-// bands but the last are empty.
-struct Band {
-  int first, end;
-};
-Band BandOf(int worker, int workerCount);
+// Renders all 4000 cells on the pool's workers, the calling thread among
+// them. The workers take the cells in small tiles from a shared queue, so
+// that they finish together however the work lies in the picture; the lanes
+// the cells are marched in are those of kalt::ActiveLanePath(). The grid
+// comes out the same whatever the worker count and the lanes.
+void RenderFrame(const FrameState& frame, kalt::WorkerPool& pool, CellGrid& grid);
 
-// Renders all 4000 cells. With fewer than 2 workers the calling thread
-// renders; otherwise one thread per band is started, in order, and all are
-// joined, in order, before the function returns. Threads live for the one
-// call. A thread that cannot be started ends the program (std::terminate).
-// The grid comes out the same whatever the worker count.
+// The same on a pool of workerCount workers started for this one call (for
+// tools and tests; the show keeps one pool). A thread that cannot be
+// started throws std::system_error.
 void RenderFrame(const FrameState& frame, int workerCount, CellGrid& grid);
 
 }  // namespace condemo

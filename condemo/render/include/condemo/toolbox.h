@@ -5,24 +5,26 @@
 // arctangent, floor and the floating remainder are evaluated in double on
 // float arguments and rounded back (kalt/fmath.h). Each function follows its
 // formula's float and double steps exactly: the pictures depend on every bit.
-// Each works on one number (float, kalt::Vec3) or on four lanes (F4,
-// Vec3x4; condemo/lanes.h) alike. None of them checks its input: NaN and
+// Each works on one number (float, kalt::Vec3) or on the lanes of a vector
+// (F4, F8, F16 and their points; kalt/lanes.h) alike. None of them checks its input: NaN and
 // infinities pass through as IEEE arithmetic makes them, and integer results
 // saturate (kalt::TruncInt).
 #pragma once
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
-#include "condemo/fast_math.h"
-#include "condemo/lanes.h"
 #include "kalt/fmath.h"
+#include "kalt/lane_math.h"
+#include "kalt/lanes.h"
 #include "kalt/vec3.h"
 
 namespace condemo {
 
 using kalt::Vec3;
+using namespace kalt::lanes;
 
 // A pair (u, v) of two coordinates taken from a point.
 template <class T>
@@ -41,9 +43,9 @@ template <class T>
 struct Rotation {
   T c, s;
 };
-inline Rotation<float> RotationOf(float theta) { return {FastCos(theta), FastSin(theta)}; }
-inline Rotation<F4> RotationOf(F4 theta) {
-  Rotation<F4> r;
+template <class T>
+Rotation<T> RotationOf(T theta) {
+  Rotation<T> r;
   FastSinCos(theta, r.s, r.c);
   return r;
 }
@@ -65,25 +67,25 @@ V Fold(V q) {
   return Abs(q);
 }
 
-// The cell coordinate of w in a lattice of the given period: the remainder
-// of (w + 1000) by period, minus period / 2. Cell centres lie where w + 1000
-// is an odd multiple of period / 2. Below w = -1000 the remainder turns
-// negative and the cells no longer repeat.
-template <class T>
-T Repeat(T w, float period) {
-  return FastFmod(w + 1000.0f, period) - period / 2.0f;
+// The cell coordinate of w in a lattice of a whole period: the remainder
+// of (w + 1000) by kPeriod, minus kPeriod / 2. Cell centres lie where
+// w + 1000 is an odd multiple of kPeriod / 2. Below w = -1000 the remainder
+// turns negative and the cells no longer repeat.
+template <int kPeriod, class T>
+T Repeat(T w) {
+  return CellOffset<kPeriod>(w + 1000.0f);
 }
 
 // The unit slab that w lies in: w truncated toward zero (so slab 0 spans
-// -1 < w < 1), and the position within the slab, the remainder of
-// (w + 1000) by 1.
+// -1 < w < 1); and the position within the slab, the remainder of
+// (w + 1000) by 1, less 0.5: its offset from the middle of the slab.
 template <class T>
 auto SlabIndex(T w) {
   return TruncInt(w);
 }
 template <class T>
-T SlabOffset(T w) {
-  return FastFmod(w + 1000.0f, 1.0f);
+T SlabMiddleOffset(T w) {
+  return Repeat<1>(w);
 }
 
 template <class V>
@@ -163,29 +165,57 @@ inline Rotation<float> FoldRotation(float a, float b) {
                          : (a > 0.0f ? (bx < ax ? -1 : -2) : (bx > ax ? -3 : -4));
   return kSectorRotations[k + 4];
 }
-// Lanes whose sector is not clear, one by one.
-[[gnu::noinline, gnu::cold]] inline void FoldRotationsOneByOne(F4 a, F4 b, I4 clear, Rotation<F4>& r) {
-  for (int i = 0; i < kLaneCount; ++i) {
-    if (clear[i]) continue;
-    const Rotation<float> lane = FoldRotation(a[i], b[i]);
-    r.c[i] = lane.c;
-    r.s[i] = lane.s;
+// SectorRotation(k) for k = -4..3 at index k + 4, twice over, as vectors
+// of cosines and of sines.
+struct SectorTable {
+  alignas(64) float c[16];
+  alignas(64) float s[16];
+};
+inline const SectorTable kSectorTable = [] {
+  SectorTable table{};
+  for (int i = 0; i < 16; ++i) table.c[i] = kSectorRotations[i % 8].c, table.s[i] = kSectorRotations[i % 8].s;
+  return table;
+}();
+
+// table[index] in every lane, for indices 0..7.
+template <FloatLanes F>
+F LookUpSector(const float* table, IntOf<F> index) {
+  if constexpr (std::is_same_v<F, F4>) {
+    F4 low, high;
+    std::memcpy(&low, table, sizeof low);
+    std::memcpy(&high, table + 4, sizeof high);
+    return __builtin_shuffle(low, high, index);
+  } else {
+    F all;
+    std::memcpy(&all, table, sizeof all);
+    return __builtin_shuffle(all, index);
   }
 }
-inline Rotation<F4> FoldRotation(F4 a, F4 b) {
-  const F4 ax = Abs(a), bx = Abs(b), margin = (ax + bx) * 0x1p-16f;
-  const I4 clear = ax > margin && bx > margin && Abs(ax - bx) > margin;
-  // The sector plus 4, 0..7, as the float version finds it.
-  const I4 less = bx < ax;
-  const I4 index = Select(b > 0.0f, Select(a > 0.0f, Select(less, 4, 5), Select(less, 7, 6)),
-                          Select(a > 0.0f, Select(less, 3, 2), Select(less, 0, 1)));
-  Rotation<F4> r;
-  for (int i = 0; i < kLaneCount; ++i) {
-    const Rotation<float>& lane = kSectorRotations[index[i] & 7];
-    r.c[i] = lane.c;
-    r.s[i] = lane.s;
+
+// The lanes whose sector is not clear (clear[l] == 0), one by one.
+[[gnu::noinline, gnu::cold]] inline void FoldRotationsOneByOne(const float* a, const float* b, const int* clear,
+                                                              int lanes, float* c, float* s) {
+  for (int l = 0; l < lanes; ++l) {
+    if (clear[l]) continue;
+    const Rotation<float> lane = FoldRotation(a[l], b[l]);
+    c[l] = lane.c;
+    s[l] = lane.s;
   }
-  if (!fast::All(clear)) FoldRotationsOneByOne(a, b, clear, r);
+}
+template <FloatLanes F>
+Rotation<F> FoldRotation(F a, F b) {
+  using M = IntOf<F>;
+  const F ax = Abs(a), bx = Abs(b), margin = (ax + bx) * 0x1p-16f;
+  const M clear = (ax > margin) & (bx > margin) & (Abs(ax - bx) > margin);
+  // The sector plus 4, 0..7, as the float version finds it.
+  const M less = bx < ax;
+  const M index = Select(b > 0.0f, Select(a > 0.0f, Select(less, 4, 5), Select(less, 7, 6)),
+                         Select(a > 0.0f, Select(less, 3, 2), Select(less, 0, 1)));
+  Rotation<F> r{LookUpSector<F>(kSectorTable.c, index), LookUpSector<F>(kSectorTable.s, index)};
+  if (!All(clear))
+    FoldRotationsOneByOne(reinterpret_cast<const float*>(&a), reinterpret_cast<const float*>(&b),
+                          reinterpret_cast<const int*>(&clear), kLanesOf<F>, reinterpret_cast<float*>(&r.c),
+                          reinterpret_cast<float*>(&r.s));
   return r;
 }
 

@@ -17,9 +17,9 @@ struct CarvedLattice {
   }
 
   template <class V>
-  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
-    const V a{Repeat(p.x, 20.0f), Repeat(p.y, 20.0f), Repeat(p.z, 20.0f)};
-    const V b{Repeat(p.x, 100.0f), Repeat(p.y, 100.0f), Repeat(p.z, 100.0f)};
+  LaneOf<V> Distance(V p, IntOf<LaneOf<V>>& /*materialTag*/) const {
+    const V a{Repeat<20>(p.x), Repeat<20>(p.y), Repeat<20>(p.z)};
+    const V b{Repeat<100>(p.x), Repeat<100>(p.y), Repeat<100>(p.z)};
     const auto big = Length(b) - bigRadius;
     const auto holes = Length(a) - 10.0f;
     return Max(big, -holes);

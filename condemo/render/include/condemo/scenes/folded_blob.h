@@ -25,7 +25,7 @@ struct FoldedBlob {
   // Sets materialTag on every call: 2 where the inner sphere is the distance
   // (a tie included), else 0.
   template <class V>
-  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& materialTag) const {
+  LaneOf<V> Distance(V p, IntOf<LaneOf<V>>& materialTag) const {
     // 1. Tumble the point, then fold it into the first octant.
     V q = p;
     auto r = Rot(q.x, q.y, turnXY);

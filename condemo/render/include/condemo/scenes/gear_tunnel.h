@@ -15,11 +15,11 @@ struct GearTunnel {
   static GearTunnel Prepare(const FrameState& frame) { return {static_cast<float>(frame.sceneTime)}; }
 
   template <class V>
-  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+  LaneOf<V> Distance(V p, IntOf<LaneOf<V>>& /*materialTag*/) const {
     using T = LaneOf<V>;
     // 1. The slab and the position within it.
     const T nf = ToFloat(SlabIndex(p.z));
-    const T o = Abs(SlabOffset(p.z) - 0.5f);
+    const T o = Abs(SlabMiddleOffset(p.z));
     // 2. The slab's shift on a small circle and its rocking turn.
     const T x = p.x + 0.5f * FastSin(nf);
     const T y = p.y + 0.5f * FastCos(nf);

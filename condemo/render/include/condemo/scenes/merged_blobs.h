@@ -29,7 +29,7 @@ struct MergedBlobs {
   }
 
   template <class V>
-  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+  LaneOf<V> Distance(V p, IntOf<LaneOf<V>>& /*materialTag*/) const {
     LaneOf<V> d = LaneOf<V>{} + 999.0f;
     for (const Vec3& offset : offsets) {
       const V q = p + offset;

@@ -18,7 +18,7 @@ struct SpikyBall {
   }
 
   template <class V>
-  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+  LaneOf<V> Distance(V p, IntOf<LaneOf<V>>& /*materialTag*/) const {
     const V q = SpikeFold(Twist(p, phase1, phase2));
     const auto ball = Length(q) - 1.0f;
     const auto rod = CappedRodZ(q, 1.2f, 0.5f, 0.1f);  // from 0.7 to 1.7 along the spike

@@ -22,7 +22,7 @@ struct SpikyBallInSphere {
   // Sets materialTag on every call: 0 where the shell is nearer than the
   // ball, else 2.
   template <class V>
-  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& materialTag) const {
+  LaneOf<V> Distance(V p, IntOf<LaneOf<V>>& materialTag) const {
     const auto shell = 5.0f - Length(p);
     const V q = SpikeFold(Twist(p, phase1, phase2));
     const auto ball = Length(q) - 1.0f;

@@ -18,7 +18,7 @@ struct TwistedOctahedron {
   }
 
   template <class V>
-  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+  LaneOf<V> Distance(V p, IntOf<LaneOf<V>>& /*materialTag*/) const {
     return OctahedronBound(Twist(p, phase1, phase2), size);
   }
 

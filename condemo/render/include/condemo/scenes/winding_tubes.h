@@ -13,7 +13,7 @@ struct WindingTubes {
   static WindingTubes Prepare(const FrameState& /*frame*/) { return {}; }
 
   template <class V>
-  LaneOf<V> Distance(V p, TagOf<LaneOf<V>>& /*materialTag*/) const {
+  LaneOf<V> Distance(V p, IntOf<LaneOf<V>>& /*materialTag*/) const {
     using T = LaneOf<V>;
     const T radius = 1.1f + 0.04f * FastSin(12.0f * p.z);
     const T capped = Abs(p.z) - 9999.0f;
