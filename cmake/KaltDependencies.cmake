@@ -9,6 +9,8 @@
 #   PkgConfig::OPENMPT      libopenmpt: condemo's tracker player, the composer
 #   PkgConfig::VORBISENC    libvorbisenc with libvorbis and libogg: the composer
 #   PNG::PNG                framegrab's stills
+#   PkgConfig::FFMPEG       libavformat, libavcodec, libswscale, libavutil:
+#                           capture's video files
 #   ZLIB::ZLIB              fontgen (the console font is gzipped)
 #   GTest::gtest, X11::X11  the tests (X11: window checks under Xvfb)
 #   benchmark::benchmark    the benchmarks
@@ -28,6 +30,7 @@ find_package(OpenMP REQUIRED COMPONENTS CXX)
 pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
 pkg_check_modules(VORBISENC REQUIRED IMPORTED_TARGET vorbisenc vorbis ogg)
 find_package(PNG REQUIRED)
+pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil)
 find_package(ZLIB REQUIRED)
 
 if(KALT_TESTS)

@@ -1,13 +1,23 @@
-// condemo: the console demo, played in the terminal it is started from.
-// No arguments, no configuration; Escape ends it.
+// condemo: the console demo, played in the terminal it is started from, or
+// in a window of its own. Escape ends it.
+//
+//   condemo            in the terminal
+//   condemo --window   in a 640 x 400 window that imitates the PC text screen
 #include <cstdlib>
 
 #include "condemo/show.h"
+#include "kalt/options.h"
 
-int main() {
-  const condemo::ShowResult result = condemo::PlayShow(
-      {.workerCount = condemo::HardwareWorkerCount(),
-       .encoding = {.trueColour = term::WantsTrueColour(std::getenv("COLORTERM"))}});
+int main(int argc, char** argv) {
+  // The options; anything else is an error (exit status 2).
+  bool window = false;
+  if (!kalt::ParseFlags("condemo", argc, argv, {{"--window", &window}})) return 2;
+
+  condemo::ShowOptions show;
+  show.workerCount = condemo::HardwareWorkerCount();
+  show.encoding.trueColour = term::WantsTrueColour(std::getenv("COLORTERM"));
+  show.screen = window ? condemo::ScreenKind::kWindow : condemo::ScreenKind::kTerminal;
+  const condemo::ShowResult result = condemo::PlayShow(show);
   // Ended by a signal (Ctrl+C counts as SIGINT): after the clean shut-down,
   // end by it, so that a calling shell or script sees the interruption.
   if (result.endSignal != 0) term::DieOf(result.endSignal);

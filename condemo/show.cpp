@@ -1,8 +1,6 @@
 #include "condemo/show.h"
 
-#include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 
@@ -30,11 +28,8 @@ int HardwareWorkerCount() {
 ShowResult PlayShow(const ShowOptions& options) {
   ShowResult result;
   // Start-up: the console, the clock, the song.
-  std::optional<term::Terminal> terminal;
-  try {
-    terminal.emplace(kTitle, options.encoding);
-  } catch (const term::TerminalError& e) {
-    std::fprintf(stderr, "condemo: %s\n", e.what());
+  std::unique_ptr<Screen> screen = OpenScreen(options.screen, kTitle, options.encoding);
+  if (!screen) {
     result.exitStatus = 1;
     return result;
   }
@@ -42,7 +37,7 @@ ShowResult PlayShow(const ShowOptions& options) {
   std::unique_ptr<Song> song = Song::Start();
   if (!song) {
     // Its message shows once the terminal is restored.
-    terminal.reset();
+    screen.reset();
     result.exitStatus = 1;
     return result;
   }
@@ -67,23 +62,24 @@ ShowResult PlayShow(const ShowOptions& options) {
     ++frame.frameNumber;
     // 3. The logos over it, and the whole grid to the terminal.
     DrawLogos(grid, jitter, logoRandom, order, frame.pulse);
-    terminal->Present(grid.cells);
+    screen->Present(grid.cells);
+    if (options.frameShown) options.frameShown(grid);
     // 4. The flashes fade by the frame's time step.
     frameDelta = sceneTime - previousTime;
     song->DecayFlashes(frameDelta);
     previousTime = sceneTime;
     result.seconds = sceneTime;
     // 5. The end of the song, or a key or signal.
-    const term::EndRequest end = terminal->PollEnd();
+    const term::EndRequest end = screen->PollEnd();
     if (order >= kEndOrder || end.end) {
       result.endSignal = end.signal;
       break;
     }
   }
 
-  // Shut-down: the music, then the terminal.
+  // Shut-down: the music, then the screen.
   song.reset();
-  result.stats = terminal->stats();
+  result.stats = screen->Stats();
   return result;
 }
 

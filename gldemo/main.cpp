@@ -1,13 +1,22 @@
 // gldemo: the OpenGL text-mode demo. Run it from its folder of the run tree
 // (it reads ../data/font.tga and ../Data20/); Escape ends it.
+//
+//   gldemo              in a window (or, without a desktop display, in the
+//                       terminal on standard output; see cella.h)
+//   gldemo --terminal   in the terminal on standard output
 #include <unistd.h>
 
 #include <cstdlib>
 
 #include "gldemo/demo_main.h"
+#include "kalt/options.h"
 
 int main(int argc, char** argv) {
-  (void)argc;
+  // The options; anything else is an error (exit status 2). cella's console
+  // shows the screen where CELLA_DISPLAY says.
+  bool terminal = false;
+  if (!kalt::ParseFlags("gldemo", argc, argv, {{"--terminal", &terminal}})) return 2;
+  if (terminal) setenv("CELLA_DISPLAY", "terminal", 1);
   // The effects' worker threads wait for the next frame asleep rather than
   // spinning: between the parallel loops the main thread shows the frame
   // (and a software GL rasterises on threads of its own), and on a two-core

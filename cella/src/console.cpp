@@ -1,51 +1,80 @@
-// The console calls: a canvas shown on the OpenGL text screen, typed keys.
-#include <algorithm>
+// The console calls: a canvas shown on the OpenGL text screen or in the
+// terminal, typed keys.
+#include <unistd.h>
+
 #include <chrono>
-#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "console_screen.h"
+#include "gldisplay/terminal_display.h"
 
 namespace cella {
 
-gldisplay::RarodIdazer* ConsoleScreen = nullptr;
+gldisplay::KaltWindow* ConsoleScreen = nullptr;
+
+namespace {
+
+bool Set(const char* value) { return value != nullptr && *value != '\0'; }
+
+}  // namespace
+
+DisplayChoice ChooseDisplay(const char* setting, const char* display, const char* waylandDisplay,
+                            bool outputIsTerminal) {
+  if (Set(setting) && std::strcmp(setting, "terminal") == 0) return {ConsoleDriver::kTerminal, false};
+  if (Set(setting) && std::strcmp(setting, "window") == 0) return {ConsoleDriver::kWindow, false};
+  const bool noDisplay = !Set(display) && !Set(waylandDisplay);
+  return {noDisplay && outputIsTerminal ? ConsoleDriver::kTerminal : ConsoleDriver::kWindow, Set(setting)};
+}
 
 void ConsoleInit() {
   if (ConsoleScreen) return;
+  // The display the environment asks for, or the one there is.
+  const char* setting = std::getenv("CELLA_DISPLAY");
+  const DisplayChoice choice =
+      ChooseDisplay(setting, std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"), isatty(STDOUT_FILENO) == 1);
+  if (choice.unknownSetting)
+    std::fprintf(stderr, "cella: CELLA_DISPLAY=\"%s\" is neither terminal nor window; choosing by itself\n", setting);
+  if (choice.driver == ConsoleDriver::kTerminal) {
+    // The terminal is taken over by the first frame.
+    ConsoleScreen = new gldisplay::TerminalDisplay();
+    return;
+  }
   // 1, 2. The display; it lives to the end of the process.
-  ConsoleScreen = new gldisplay::RarodIdazer();
+  auto* window = new gldisplay::RarodIdazer();
+  ConsoleScreen = window;
   // 3. The 640 by 400 pixel surface in place of the base's screen.
-  ConsoleScreen->screen = std::make_unique<gldisplay::Surface>(640, 400);
+  window->screen = std::make_unique<gldisplay::Surface>(640, 400);
   // 4. The 80 by 50 cell screen.
-  ConsoleScreen->cells = std::make_unique<gldisplay::Surface>(80, 50);
+  window->cells = std::make_unique<gldisplay::Surface>(80, 50);
   // 5. The show starts in full screen.
-  ConsoleScreen->fullScreen = 1;
+  window->fullScreen = 1;
 }
 
 void CopyToScreen(const Canvas& canvas, int srcX, int srcY, int width, int height, gldisplay::Surface& cells) {
-  // 1. The rectangle starts inside the canvas's top and left edges.
-  const std::int64_t left = std::max(srcX, 0);
-  const std::int64_t top = std::max(srcY, 0);
-  // 2. It ends at the canvas's right and bottom edges.
-  std::int64_t columns = std::min<std::int64_t>(width, canvas.width - left);
-  std::int64_t rows = std::min<std::int64_t>(height, canvas.height - top);
-  // 3. At most a screenful of columns and rows ...
-  columns = std::min<std::int64_t>(columns, 80);
-  rows = std::min<std::int64_t>(rows, 50);
-  // 4. ... each cell at its own position, where that is on the screen.
-  const std::int64_t right = std::min<std::int64_t>(left + columns, cells.width);
-  const std::int64_t bottom = std::min<std::int64_t>(top + rows, cells.height);
-  for (std::int64_t y = top; y < bottom; ++y) {
-    for (std::int64_t x = left; x < right; ++x) {
-      std::uint32_t& word = cells.words[static_cast<std::size_t>(y * cells.width + x)];
-      word = ScreenWord(word, canvas.data[y * canvas.width + x]);
-    }
-  }
+  ForEachShownCell(canvas, srcX, srcY, width, height, cells.width, cells.height,
+                   [&cells](std::int64_t x, std::int64_t y, const Pixel& pixel) {
+                     std::uint32_t& word = cells.words[static_cast<std::size_t>(y * cells.width + x)];
+                     word = ScreenWord(word, pixel);
+                   });
+}
+
+void CopyToCells(const Canvas& canvas, int srcX, int srcY, int width, int height,
+                 std::span<kalt::Cell, kalt::kConsoleCells> cells) {
+  ForEachShownCell(canvas, srcX, srcY, width, height, kalt::kConsoleColumns, kalt::kConsoleRows,
+                   [cells](std::int64_t x, std::int64_t y, const Pixel& pixel) {
+                     cells[static_cast<std::size_t>(y * kalt::kConsoleColumns + x)] = ConsoleCell(pixel);
+                   });
 }
 
 void ConsoleBlit(Canvas* canvas, int srcX, int srcY, int /*dstX*/, int /*dstY*/, int width, int height) {
   if (!ConsoleScreen || !canvas) return;
-  CopyToScreen(*canvas, srcX, srcY, width, height, *ConsoleScreen->cells);
+  if (auto* window = dynamic_cast<gldisplay::RarodIdazer*>(ConsoleScreen))
+    CopyToScreen(*canvas, srcX, srcY, width, height, *window->cells);
+  else if (auto* terminal = dynamic_cast<gldisplay::TerminalDisplay*>(ConsoleScreen))
+    CopyToCells(*canvas, srcX, srcY, width, height, terminal->cells);
   // 5. One frame.
   ConsoleScreen->Present();
 }

@@ -11,30 +11,18 @@ KaltWindow::~KaltWindow() = default;
 void KaltWindow::Present() {}
 void KaltWindow::SetTitle(const char*) {}
 
-RarodIdazer::RarodIdazer() = default;
-
-void RarodIdazer::SetTitle(const char* text) { title = text; }
-
-bool RarodIdazer::QueueKey(std::int32_t code) {
+bool KaltWindow::QueueKey(std::int32_t code) {
   if (static_cast<std::uint8_t>(writeIndex + 1) == readIndex) return false;  // full
   keyQueue[writeIndex++] = code;
   return true;
 }
 
-std::int32_t RarodIdazer::TakeKey() {
+std::int32_t KaltWindow::TakeKey() {
   if (readIndex == writeIndex) return 0;
   return keyQueue[readIndex++];
 }
 
 namespace {
-
-// The code page 437 code of a Unicode character, or -1.
-int Cp437Code(char32_t c) {
-  if (c < 0x80) return static_cast<int>(c);
-  for (int code = 1; code < 256; ++code)
-    if (kalt::kCp437[code] == c) return code;
-  return -1;
-}
 
 // Decodes the UTF-8 character at text, advancing text past it; -1 for a
 // malformed sequence (text then moves one byte on).
@@ -53,14 +41,18 @@ long NextUtf8(const unsigned char*& text) {
 
 }  // namespace
 
-void RarodIdazer::QueueText(const char* utf8) {
+void KaltWindow::QueueText(const char* utf8) {
   if (!utf8) return;
   for (const auto* text = reinterpret_cast<const unsigned char*>(utf8); *text;) {
     const long c = NextUtf8(text);
-    const int code = c < 0 ? -1 : Cp437Code(static_cast<char32_t>(c));
+    const int code = c < 0 ? -1 : kalt::Cp437Code(static_cast<char32_t>(c));
     if (code >= 0 && !QueueKey(code)) return;  // full: the rest is dropped too
   }
 }
+
+RarodIdazer::RarodIdazer() = default;
+
+void RarodIdazer::SetTitle(const char* text) { title = text; }
 
 void RarodIdazer::ToggleFullScreen() {
   Shutdown();

@@ -281,6 +281,28 @@ EndRequest Terminal::PollEnd() {
   return {};
 }
 
+EndRequest Terminal::PollKeys(std::vector<int>& typed) {
+  while (inputOpen_) {
+    const bool awaiting = AwaitingMore(keyScan_);
+    pollfd p{kIn, POLLIN, 0};
+    const int ready = poll(&p, 1, awaiting ? kLoneEscapeMillis : 0);
+    if (ready < 0 && errno == EINTR) continue;
+    char bytes[256];
+    const ssize_t n = ready > 0 && (p.revents & POLLNVAL) == 0 ? read(kIn, bytes, sizeof bytes) : 0;
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {  // nothing more for now, or no input any more
+      if (ready != 0) inputOpen_ = false;
+      if (awaiting || ready != 0)
+        if (EndOfBurst(keyScan_) == Key::kEscape) typed.push_back(27);
+      break;
+    }
+    ScanTyped(keyScan_, std::string_view(bytes, static_cast<std::size_t>(n)), typed);
+  }
+  if (const int sig = g_endSignal.load()) return {true, sig};
+  if (lost_) return {true, SIGHUP};
+  return {};
+}
+
 void DieOf(int sig) {
   signal(sig, SIG_DFL);
   sigset_t only;

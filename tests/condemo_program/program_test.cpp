@@ -119,4 +119,10 @@ TEST(CondemoOnATerminal, RefusesAnOutputThatIsNotATerminal) {
   EXPECT_EQ(text, "condemo: standard output is not a terminal\nstatus=1\n");
 }
 
+TEST(CondemoOptions, AnUnknownOptionIsNamedAndNothingPlays) {
+  const std::string text = term_test::RunProgram(
+      {"sh", "-c", "cd '" KALT_RUN_BIN "' && ./condemo --window --terminal 2>&1; echo status=$?"});
+  EXPECT_EQ(text, "condemo: unknown option '--terminal'\nstatus=2\n");
+}
+
 }  // namespace

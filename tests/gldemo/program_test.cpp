@@ -18,8 +18,6 @@
 #include <sstream>
 #include <string>
 
-#include "gldisplay/cells.h"
-#include "gldisplay/font_tga.h"
 #include "kalt_test/tools.h"
 #include "run_tree.h"
 #include "x_requests.h"
@@ -34,6 +32,7 @@ using gldemo_test::RunTree;
 using gldemo_test::SpawnIn;
 using gldisplay::Surface;
 using gldisplay_test::Finish;
+using gldisplay_test::Mismatches;
 using gldisplay_test::Xvfb;
 using kalt_test::ReadFile;
 
@@ -44,22 +43,6 @@ bool ExitedWith(int status, int code) { return status != -1 && WIFEXITED(status)
 void SetProgramEnvironment() {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   setenv("LSAN_OPTIONS", "suppressions=" KALT_LSAN_SUPPRESSIONS, 1);
-}
-
-// The X server's pixels of the 640 by 400 screen, as pixel-surface words.
-Surface GrabScreen(Display* x) {
-  XSync(x, False);
-  Surface pixels(640, 400);
-  XImage* image = XGetImage(x, DefaultRootWindow(x), 0, 0, 640, 400, AllPlanes, ZPixmap);
-  if (!image) return pixels;
-  for (int y = 0; y < 400; ++y)
-    for (int column = 0; column < 640; ++column) {
-      const unsigned long p = XGetPixel(image, column, y);
-      pixels.words[y * 640 + column] =
-          ((p & image->red_mask) >> 16) | ((p & image->green_mask) >> 8) << 8 | (p & image->blue_mask) << 16;
-    }
-  XDestroyImage(image);
-  return pixels;
 }
 
 // What the window shows for a beat: framegrab's frame rasterised with the
@@ -77,43 +60,10 @@ Surface FramegrabPixels(const std::string& beat) {
     const unsigned long cell = std::stoul(token, nullptr, 16);  // character byte, attribute byte
     word = static_cast<std::uint32_t>((cell >> 8) | (cell & 0xFF) << 16);
   }
-  gldisplay::FontImage font;
-  EXPECT_TRUE(gldisplay::LoadFontTga(gldisplay::kFontPath, font));
-  Surface pixels(640, 400);
-  gldisplay::RenderCells(cells, pixels, gldisplay::kPalette, font);
-  return pixels;
+  return gldisplay_test::DrawnCells(cells);
 }
 
-int Mismatches(const Surface& a, const Surface& b) {
-  int count = 0;
-  for (std::size_t i = 0; i < a.words.size(); ++i) count += a.words[i] != b.words[i];
-  return count;
-}
-
-// The demo's window, found by its title, or 0.
-Window DemoWindow(Display* x) {
-  Window root = 0, parent = 0, *children = nullptr, found = 0;
-  unsigned count = 0;
-  XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
-  for (unsigned i = 0; i < count && !found; ++i) {
-    char* name = nullptr;
-    XWindowAttributes attributes;
-    if (XFetchName(x, children[i], &name) && name && std::string(name) == "RarodIdazer" &&
-        XGetWindowAttributes(x, children[i], &attributes) && attributes.map_state == IsViewable)
-      found = children[i];
-    if (name) XFree(name);
-  }
-  if (children) XFree(children);
-  return found;
-}
-
-Window WaitForDemoWindow(Display* x) {
-  for (int tries = 0; tries < 600; ++tries) {
-    if (const Window window = DemoWindow(x)) return window;
-    usleep(50000);
-  }
-  return 0;
-}
+Window WaitForDemoWindow(Display* x) { return gldisplay_test::WaitForWindow(x, "RarodIdazer"); }
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -150,7 +100,8 @@ TEST_F(ProgramTest, WindowShowsTheComposedFrameOfEachBeat) {
     if (frame % 12 == 0) {
       const Surface expected = FramegrabPixels(beat);
       int differ = 0;
-      for (int tries = 0; tries < 40 && (differ = Mismatches(GrabScreen(x), expected)) != 0; ++tries) usleep(50000);
+      const auto screen = [x] { return gldisplay_test::GrabPixels(x, DefaultRootWindow(x), 640, 400); };
+      for (int tries = 0; tries < 40 && (differ = Mismatches(screen(), expected)) != 0; ++tries) usleep(50000);
       EXPECT_EQ(differ, 0) << "frame " << frame << " at beat " << value;
       ++compared;
     }

@@ -3,6 +3,7 @@
 // tree, and a soundtrack made by the test.
 #pragma once
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <unistd.h>
 

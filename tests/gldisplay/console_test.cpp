@@ -1,7 +1,8 @@
-// cella's console calls without a window: the display they create, the
-// cells ConsoleBlit copies, the key queue.
+// cella's console calls without a window or terminal: the display they
+// choose and create, the cells ConsoleBlit copies, the key queue.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <climits>
 
@@ -110,6 +111,54 @@ TEST(ConsoleBlit, NegativeSourceStartCountsAsZero) {
     for (int x = 0; x < 80; ++x) EXPECT_EQ(Copied(cells, x, y), x < 3 && y < 2) << x << "," << y;
 }
 
+TEST(ConsoleBlit, TerminalCellsCarryCharacterAndAttributeAtCanvasPositions) {
+  Canvas canvas(100, 60);
+  Fill(canvas);
+  canvas.data[45 * 100 + 70] = {65, 16, 16};  // Transparent shows black
+  canvas.data[49 * 100 + 79] = {1, 20, 31};  // Add leftovers: low four bits
+  std::array<kalt::Cell, kalt::kConsoleCells> cells{};
+  cells.fill({0x2E, 0x07});
+  cella::CopyToCells(canvas, 70, 45, 200, 120, cells);
+  for (int y = 0; y < 50; ++y)
+    for (int x = 0; x < 80; ++x) {
+      const kalt::Cell cell = cells[y * 80 + x];
+      const bool copied = x >= 70 && y >= 45;
+      ASSERT_EQ(cell.ch, copied ? (x == 70 && y == 45 ? 65 : x == 79 && y == 49 ? 1 : x) : 0x2E) << x << "," << y;
+      ASSERT_EQ(cell.attr, copied ? (x == 70 && y == 45 ? 0x00 : x == 79 && y == 49 ? 0xF4 : 0x14) : 0x07)
+          << x << "," << y;
+    }
+}
+
+TEST(ConsoleDisplay, SettingDecidesElseTheTerminalWithoutADesktop) {
+  using cella::ChooseDisplay;
+  using Driver = cella::ConsoleDriver;
+  const auto driver = [](const char* setting, const char* display, const char* wayland, bool terminal) {
+    const cella::DisplayChoice choice = ChooseDisplay(setting, display, wayland, terminal);
+    EXPECT_FALSE(choice.unknownSetting) << (setting ? setting : "(unset)");
+    return choice.driver;
+  };
+  // Asked for: whatever there is.
+  for (const bool terminal : {false, true}) {
+    EXPECT_EQ(driver("terminal", ":0", "wayland-0", terminal), Driver::kTerminal);
+    EXPECT_EQ(driver("window", nullptr, nullptr, terminal), Driver::kWindow);
+  }
+  // Chosen: the terminal only without a desktop display and with a
+  // terminal on standard output; empty values count as unset.
+  for (const char* unset : {static_cast<const char*>(nullptr), ""}) {
+    EXPECT_EQ(driver(unset, nullptr, nullptr, true), Driver::kTerminal);
+    EXPECT_EQ(driver(unset, "", "", true), Driver::kTerminal);
+    EXPECT_EQ(driver(unset, nullptr, nullptr, false), Driver::kWindow);
+    EXPECT_EQ(driver(unset, ":0", nullptr, true), Driver::kWindow);
+    EXPECT_EQ(driver(unset, nullptr, "wayland-0", true), Driver::kWindow);
+  }
+  // Anything else is reported, then chosen as without it.
+  for (const char* unknown : {"Terminal", "tty", "window "}) {
+    EXPECT_EQ(ChooseDisplay(unknown, nullptr, nullptr, true).driver, Driver::kTerminal) << unknown;
+    EXPECT_EQ(ChooseDisplay(unknown, ":0", nullptr, true).driver, Driver::kWindow) << unknown;
+    EXPECT_TRUE(ChooseDisplay(unknown, ":0", nullptr, true).unknownSetting) << unknown;
+  }
+}
+
 // One process-wide display: these run in order in one test.
 TEST(Console, CallsBeforeAndAfterInit) {
   Canvas canvas(80, 50);
@@ -120,9 +169,10 @@ TEST(Console, CallsBeforeAndAfterInit) {
   EXPECT_EQ(cella::Keyboard(), 0);
   EXPECT_EQ(cella::ConsoleScreen, nullptr);
 
+  setenv("CELLA_DISPLAY", "window", 1);
   cella::ConsoleInit();
-  gldisplay::RarodIdazer* display = cella::ConsoleScreen;
-  ASSERT_NE(display, nullptr);
+  auto* display = dynamic_cast<gldisplay::RarodIdazer*>(cella::ConsoleScreen);
+  ASSERT_NE(display, nullptr) << "the window, as CELLA_DISPLAY asks";
   EXPECT_EQ(display->screen->width, 640);
   EXPECT_EQ(display->screen->height, 400);
   ASSERT_NE(display->cells, nullptr);
@@ -130,7 +180,9 @@ TEST(Console, CallsBeforeAndAfterInit) {
   EXPECT_EQ(display->cells->height, 50);
   EXPECT_EQ(display->fullScreen, 1);
   EXPECT_EQ(display->window, nullptr);  // the first frame opens it
-  cella::ConsoleInit();
+  setenv("CELLA_DISPLAY", "terminal", 1);
+  cella::ConsoleInit();  // the display stays the first one
+  unsetenv("CELLA_DISPLAY");
   EXPECT_EQ(cella::ConsoleScreen, display);
 
   cella::ConsoleBlit(nullptr);  // no canvas: no frame either

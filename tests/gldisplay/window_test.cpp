@@ -28,6 +28,7 @@ namespace {
 
 using gldisplay::RarodIdazer;
 using gldisplay::Surface;
+using gldisplay_test::Mismatches;
 using gldisplay_test::Xvfb;
 
 // The test card as screen cells, the way ConsoleBlit stores it.
@@ -40,37 +41,7 @@ Surface CardCells() {
 }
 
 // The card as the rasteriser draws it with the run tree's font.
-Surface CardPixels() {
-  gldisplay::FontImage font;
-  EXPECT_TRUE(gldisplay::LoadFontTga(gldisplay::kFontPath, font));
-  Surface pixels(640, 400);
-  gldisplay::RenderCells(CardCells(), pixels, gldisplay::kPalette, font);
-  return pixels;
-}
-
-// Pixels of a window (or the root window) as pixel-surface words.
-Surface Grab(Display* x, Window window, int width, int height) {
-  XSync(x, False);
-  Surface pixels(width, height);
-  XImage* image = XGetImage(x, window, 0, 0, width, height, AllPlanes, ZPixmap);
-  if (!image) return pixels;
-  for (int y = 0; y < height; ++y) {
-    for (int x0 = 0; x0 < width; ++x0) {
-      const unsigned long p = XGetPixel(image, x0, y);
-      const std::uint32_t r = (p & image->red_mask) >> 16, g = (p & image->green_mask) >> 8, b = p & image->blue_mask;
-      pixels.words[y * width + x0] = r | g << 8 | b << 16;
-    }
-  }
-  XDestroyImage(image);
-  return pixels;
-}
-
-int Mismatches(const Surface& a, const Surface& b) {
-  if (a.words.size() != b.words.size()) return -1;
-  int count = 0;
-  for (std::size_t i = 0; i < a.words.size(); ++i) count += a.words[i] != b.words[i];
-  return count;
-}
+Surface CardPixels() { return gldisplay_test::DrawnCells(CardCells()); }
 
 // Types keys with xdotool (XTEST, to the focused window).
 void Keys(const std::vector<std::string>& args) {
@@ -120,7 +91,7 @@ class WindowTest : public ::testing::Test {
     const SDL_SysWMinfo info = WindowInfo();
     int width = 0, height = 0;
     SDL_GetWindowSize(display_->window, &width, &height);
-    return Grab(info.info.x11.display, info.info.x11.window, width, height);
+    return gldisplay_test::GrabPixels(info.info.x11.display, info.info.x11.window, width, height);
   }
 
   bool IsFullScreen() const {
@@ -222,22 +193,13 @@ TEST(ConsoleProgram, ShowsTheCanvasAndEndsOnClose) {
   const Surface expected = CardPixels();
   bool shown = false;
   for (int tries = 0; tries < 200 && !shown; ++tries) {
-    shown = Mismatches(Grab(x, DefaultRootWindow(x), 640, 400), expected) == 0;
+    shown = Mismatches(gldisplay_test::GrabPixels(x, DefaultRootWindow(x), 640, 400), expected) == 0;
     if (!shown) usleep(50000);
   }
   EXPECT_TRUE(shown);
 
   // Closing its window (found by its title) ends it.
-  Window root = 0, parent = 0, *children = nullptr;
-  unsigned count = 0;
-  XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
-  for (unsigned i = 0; i < count; ++i) {
-    char* name = nullptr;
-    if (XFetchName(x, children[i], &name) && name && std::string(name) == "RarodIdazer")
-      gldisplay_test::RequestClose(x, children[i]);
-    if (name) XFree(name);
-  }
-  if (children) XFree(children);
+  gldisplay_test::RequestClose(x, gldisplay_test::FindWindow(x, "RarodIdazer"));
   XCloseDisplay(x);
   const int status = gldisplay_test::Finish(program, 20);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;

@@ -21,15 +21,18 @@ extern char** environ;
 namespace gldisplay_test {
 
 // Starts a program with the given arguments and the descriptors of this
-// process; standard output goes to /dev/null, standard error to errFile.
-// Returns its process id.
-inline pid_t Spawn(const std::vector<std::string>& args, const std::string& errFile = "/dev/null") {
+// process; standard output goes to outFd (/dev/null when it is -1),
+// standard error to errFile. Returns its process id.
+inline pid_t Spawn(const std::vector<std::string>& args, const std::string& errFile = "/dev/null", int outFd = -1) {
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  if (outFd >= 0)
+    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+  else
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid = 0;
   const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);

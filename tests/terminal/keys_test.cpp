@@ -1,5 +1,5 @@
-// The key scanner: a lone Escape ends the show, sequences that start with
-// ESC do not, wherever the reads split them.
+// The key scanners: a lone Escape ends the show, sequences that start with
+// ESC do not, wherever the reads split them; typed keys as console codes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -91,6 +91,45 @@ TEST(KeyScan, StopsAtTheFirstKey) {
   term::KeyScan scan;
   EXPECT_EQ(term::ScanKeys(scan, "\x03\x1b"), Key::kInterrupt);
   EXPECT_FALSE(term::AwaitingMore(scan)) << "the ESC after the key is left unread";
+}
+
+// Every typed key of the bursts, each followed by the end-of-burst wait
+// when the scan is waiting for more (a lone Escape then counts as 27).
+std::vector<int> Typed(const std::vector<std::string>& bursts) {
+  term::KeyScan scan;
+  std::vector<int> typed;
+  for (const std::string& burst : bursts) {
+    term::ScanTyped(scan, burst, typed);
+    if (term::AwaitingMore(scan) && term::EndOfBurst(scan) == Key::kEscape) typed.push_back(27);
+  }
+  return typed;
+}
+
+using Codes = std::vector<int>;
+
+TEST(TypedKeys, AsciiAndTheConsoleControlKeys) {
+  EXPECT_EQ(Typed({"az AZ~"}), (Codes{'a', 'z', ' ', 'A', 'Z', '~'}));
+  // Enter, Tab, Backspace (DEL or Ctrl+H), Ctrl+C; other controls type nothing.
+  EXPECT_EQ(Typed({"\r\t\x7f\x08\x03"}), (Codes{13, 9, 8, 8, 3}));
+  EXPECT_EQ(Typed({std::string("\x01\n\x1a\x00", 4)}), Codes{});
+}
+
+TEST(TypedKeys, Utf8AsCodePage437EvenWhenSplit) {
+  EXPECT_EQ(Typed({"\xc3\xa9\xe2\x96\x91\xc2\xa0"}), (Codes{130, 176, 255}));  // é ░ no-break space
+  EXPECT_EQ(Typed({"\xe2", "\x96", "\x91x"}), (Codes{176, 'x'}));
+  // Not in code page 437 (€, an emoji), or malformed: nothing, and the
+  // bytes after it count again.
+  EXPECT_EQ(Typed({"\xe2\x82\xac\xf0\x9f\x98\x80" "a"}), Codes{'a'});
+  EXPECT_EQ(Typed({"\x80\xc3" "a\xff\xc0\xaf" "b"}), (Codes{'a', 'b'}));
+}
+
+TEST(TypedKeys, EscapeAloneButNotSequencesOrAlt) {
+  EXPECT_EQ(Typed({"\x1b"}), Codes{27});
+  EXPECT_EQ(Typed({"\x1b\x1b"}), (Codes{27, 27}));
+  EXPECT_EQ(Typed({"a\x1b[Ab\x1bOPc\x1b[<0;12;7Md"}), (Codes{'a', 'b', 'c', 'd'}));
+  EXPECT_EQ(Typed({"\x1bx\x1b\x03"}), Codes{3});  // Alt+x types nothing; Alt+Ctrl+C is Ctrl+C
+  // An ESC in the middle of a character drops the character.
+  EXPECT_EQ(Typed({"\xc3\x1b[A\xa9z"}), Codes{'z'});
 }
 
 }  // namespace

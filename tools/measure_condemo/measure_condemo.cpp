@@ -9,18 +9,12 @@
 // frame instead of the changed ones. Ctrl+C or SIGTERM ends the run early
 // and still reports. The figures go to standard output as one line:
 //   threads 2, changed cells: 9876 frames in 180.0 s = 54.9 fps, 3456 bytes per frame
-#include <poll.h>
-#include <pty.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <thread>
 
 #include "condemo/show.h"
+#include "headless_pty.h"
 
 namespace {
 
@@ -32,7 +26,8 @@ namespace {
 }  // namespace
 
 int main(int argc, char** argv) {
-  condemo::ShowOptions options{.workerCount = condemo::HardwareWorkerCount(), .encoding = {}};
+  condemo::ShowOptions options;
+  options.workerCount = condemo::HardwareWorkerCount();
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--threads") == 0 && i + 1 < argc) {
       char* end = nullptr;
@@ -48,39 +43,14 @@ int main(int argc, char** argv) {
     }
   }
 
-  // 1. A terminal of 80 x 50 that nobody looks at, as standard input and
-  //    output of the show.
-  winsize size{};
-  size.ws_col = 80;
-  size.ws_row = 50;
-  int master = -1, slave = -1;
-  if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
-    std::perror("measure-condemo: openpty");
-    return 1;
+  // The show on a terminal of 80 x 50 that nobody looks at; then the usual
+  // standard input and output again.
+  condemo::ShowResult result;
+  {
+    const kalt_tools::HeadlessPty pty;
+    if (!pty.ok()) return 1;
+    result = condemo::PlayShow(options);
   }
-  const int savedIn = dup(STDIN_FILENO), savedOut = dup(STDOUT_FILENO);
-  dup2(slave, STDIN_FILENO);
-  dup2(slave, STDOUT_FILENO);
-
-  // 2. Its screen: a thread that reads and discards what arrives, so that
-  //    writes never wait for a full buffer.
-  std::atomic<bool> stop{false};
-  std::thread reader([&] {
-    char buffer[1 << 16];
-    while (!stop.load()) {
-      pollfd p{master, POLLIN, 0};
-      if (poll(&p, 1, 50) > 0 && read(master, buffer, sizeof buffer) < 0) break;
-    }
-  });
-
-  // 3. The show, then the usual standard input and output again.
-  const condemo::ShowResult result = condemo::PlayShow(options);
-  dup2(savedIn, STDIN_FILENO);
-  dup2(savedOut, STDOUT_FILENO);
-  stop.store(true);
-  reader.join();
-  close(master);
-  close(slave);
   if (result.exitStatus != 0) return result.exitStatus;
 
   const double frames = static_cast<double>(result.stats.frames);

@@ -258,24 +258,47 @@ CELLA_API const char* FailureReason();
 // ---------------------------------------------------------------------------
 // Console
 
-// A text screen of 80 by 50 cells in a window of its own: full screen on the
-// desktop at first, a 640 by 400 window after Alt (pressed and released
-// alone), F10, F11 or Alt+Enter, which toggle between the two. Every cell
-// shows as 8 by 8 pixels of a code page 437 font (the file
-// "../data/font.tga", relative to the working directory) in the 16 PC
-// colours, stretched to the window. All console calls belong on one thread.
+// A text screen of 80 by 50 cells, shown in a window of its own or in the
+// terminal the program runs in. All console calls belong on one thread.
 //
 //   cella::ConsoleInit();
 //   cella::Canvas screen(80, 50);
 //   for (;;) {
 //     /* ... draw into screen ... */
 //     cella::ConsoleBlit(&screen);                // shows one frame
-//     if (cella::Keyboard() == 27) break;         // Escape or window closed
+//     if (cella::Keyboard() == 27) break;         // Escape, window closed, Ctrl+C
 //   }
+//
+// Where the screen is shown is chosen by ConsoleInit:
+// - CELLA_DISPLAY=window or CELLA_DISPLAY=terminal in the environment asks
+//   for one of the two. Any other non-empty value is reported as one line
+//   on stderr, and the choice is then made as without it.
+// - Otherwise the terminal when there is no desktop display (DISPLAY and
+//   WAYLAND_DISPLAY both unset or empty) and standard output is a terminal
+//   (over SSH, on a text console), else the window.
+//
+// The window: full screen on the desktop at first, a 640 by 400 window after
+// Alt (pressed and released alone), F10, F11 or Alt+Enter, which toggle
+// between the two. Every cell shows as 8 by 8 pixels of a code page 437
+// font (the file "../data/font.tga", relative to the working directory) in
+// the 16 PC colours, stretched to the window.
+//
+// The terminal: taken over by the first frame (alternate screen, hidden
+// cursor, no echo) and given back as it was when the process ends, however
+// it ends (return from main, exit, a fatal signal); messages written to
+// stderr meanwhile appear afterwards. Characters show as their Unicode
+// equivalents (the terminal needs a UTF-8 locale) in the 16 ANSI colours,
+// or in the PC palette's 24-bit colours when COLORTERM is truecolor or
+// 24bit. A larger terminal shows the screen centred, a smaller one its
+// middle part, following resizes. Ctrl+C, SIGINT, SIGTERM and SIGHUP queue
+// the key 27 as a window's close request does; a second Ctrl+C or signal
+// ends the process at once (by SIGINT or that signal, the terminal given
+// back).
 
-// Creates the display: an 80 by 50 cell screen, every cell character 0 in
-// black on black. No window opens yet; the first ConsoleBlit opens it.
-// Calls after the first do nothing.
+// Creates the display (see above for which): an 80 by 50 cell screen, every
+// cell character 0 in black on black. No window opens and the terminal is
+// not touched yet; the first ConsoleBlit does that. Calls after the first
+// do nothing.
 CELLA_API void ConsoleInit();
 
 // Copies canvas cells into the screen and shows one frame. Every cell (x, y)
@@ -289,11 +312,13 @@ CELLA_API void ConsoleInit();
 // canvas's own width and height.
 //
 // The frame is shown in the window, opening it first when there is none,
-// and the window's events are handled: typed keys go to the queue that
-// Keyboard reads. When no window can be opened (no display, no OpenGL) the
-// reason is shown on stderr (and in a message box where a display exists)
-// and the process ends with exit status 1. A missing or unreadable font is
-// reported once; the cells then show their paper colours only.
+// or in the terminal, and the keys typed since the last frame go to the
+// queue that Keyboard reads (so do the window's close requests). When no
+// window can be opened (no display, no OpenGL), or the terminal is chosen
+// and standard output is not one, the reason is shown on stderr (and in a
+// message box where a display exists) and the process ends with exit
+// status 1. In the window a missing or unreadable font is reported once;
+// the cells then show their paper colours only.
 //
 // Before ConsoleInit, or with a null canvas, nothing happens.
 CELLA_API void ConsoleBlit(Canvas* canvas, int srcX, int srcY, int dstX, int dstY, int width, int height);
@@ -304,7 +329,8 @@ CELLA_API void ConsoleBlit(Canvas* canvas, int a, int b, int c, int d);
 // The oldest typed key not yet read, or 0 when there is none (and before
 // ConsoleInit). Never waits; keys arrive only during ConsoleBlit. Keys are
 // code page 437 character codes (ASCII as itself), 27 for Escape and for a
-// request to close the window, 13 Enter, 8 Backspace, 9 Tab. The queue
+// request to close the window or end the program, 13 Enter, 8 Backspace,
+// 9 Tab; other keys (arrows, function keys) are not reported. The queue
 // holds 255 unread keys; while it is full, newly typed keys (a close request
 // too) are dropped and the unread ones kept, and each key read makes room
 // for one more.

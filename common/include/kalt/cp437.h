@@ -56,6 +56,16 @@ inline constexpr char32_t kCp437[256] = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
 };
 
+// The code page 437 code of a Unicode character, or -1 when code page 437
+// lacks it. ASCII (controls included) is itself; U+2302 is 127, U+00A0 is
+// 255.
+constexpr int Cp437Code(char32_t c) {
+  if (c < 0x80) return static_cast<int>(c);
+  for (int code = 1; code < 256; ++code)
+    if (kCp437[code] == c) return code;
+  return -1;
+}
+
 // Appends the UTF-8 encoding of a Unicode character.
 inline void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {

@@ -1,8 +1,11 @@
 // condemo/show.h - the show: start-up, the frame loop and shut-down, in the
-// terminal on standard output.
+// terminal on standard output or in a window.
 #pragma once
 
-#include "terminal/terminal.h"
+#include <functional>
+
+#include "condemo/frame_state.h"
+#include "condemo/screen.h"
 
 namespace condemo {
 
@@ -12,29 +15,35 @@ struct ShowOptions {
   int workerCount = 1;
   // How frames reach the terminal (true colour, change tracking).
   term::EncodeOptions encoding;
+  // Where the frames are shown.
+  ScreenKind screen = ScreenKind::kTerminal;
+  // Called with each grid once it has been shown (for tests; may be empty).
+  std::function<void(const CellGrid& grid)> frameShown;
 };
 
 struct ShowResult {
   // The program's exit status: 0 when the show ran to its end or was ended
   // by a key or signal; 1 when it could not start (no terminal, no song),
-  // after a message on standard error.
+  // after a message on standard error (for the window, also in a message
+  // box where a display exists).
   int exitStatus = 0;
   // The signal to die of once the program has shut down (see
   // term::EndRequest), 0 for none.
   int endSignal = 0;
-  term::TerminalStats stats;  // frames shown and bytes written
+  term::TerminalStats stats;  // frames shown and bytes written (see Screen::Stats)
   double seconds = 0.0;       // the show's time at its last frame
 };
 
 // The number of hardware threads, 1 where the platform does not tell.
 int HardwareWorkerCount();
 
-// Plays the show: takes over the terminal (title "Vorl+Zeb - Kalt #20",
-// 80 x 50), starts the song ("DiRURODU.XM" in the working directory), and
-// shows a frame at a time until the song reaches order position 21 or
-// Escape, Ctrl+C, SIGINT, SIGTERM or SIGHUP ends it; then frees the song
-// and restores the terminal. Messages are written to standard error after
-// the terminal is restored.
+// Plays the show: opens the screen (OpenScreen: the terminal, or a window,
+// each titled "Vorl+Zeb - Kalt #20"), starts the song ("DiRURODU.XM" in the
+// working directory), and shows a frame at a time until the song reaches
+// order position 21 or the screen asks to end (Escape; in the terminal also
+// Ctrl+C, SIGINT, SIGTERM or SIGHUP; closing the window); then frees the
+// song and closes the screen. In the terminal, messages are written to
+// standard error after it is restored.
 ShowResult PlayShow(const ShowOptions& options);
 
 }  // namespace condemo

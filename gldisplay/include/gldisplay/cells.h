@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gldisplay/font_tga.h"
+#include "kalt/cell.h"
 
 namespace gldisplay {
 
@@ -23,6 +24,13 @@ struct Surface {
   int height;
   std::vector<std::uint32_t> words;  // width * height
 };
+
+// The cell screen word of a console cell: its character byte in bits 0-7,
+// its attribute byte (ink in the low nibble, paper in the high one) in bits
+// 16-23.
+constexpr std::uint32_t ScreenWord(kalt::Cell cell) {
+  return (cell.ch & 0xFFu) | (cell.attr & 0xFFu) << 16;
+}
 
 // One palette colour, each channel 0..255.
 struct Rgb {

@@ -1,5 +1,7 @@
-// The text-mode display: an 80 by 50 cell screen shown in an OpenGL window
-// (SDL2), full screen or 640 by 400, with a queue of typed keys.
+// The text-mode displays: an 80 by 50 cell screen with a queue of typed
+// keys (KaltWindow), shown in an OpenGL window (SDL2), full screen or 640
+// by 400 (RarodIdazer, here), or in a terminal (TerminalDisplay,
+// gldisplay/terminal_display.h).
 //
 // The window exists from the first Present on. The user toggles between
 // full screen and the window with Alt (pressed and released alone), F10,
@@ -16,13 +18,13 @@ union SDL_Event;
 
 namespace gldisplay {
 
-// An abstract text-mode display.
+// An abstract text-mode display, with the queue of the keys typed on it.
 class KaltWindow {
  public:
   // Creates an 80 by 50 screen surface.
   KaltWindow();
   // Shows the current cell screen and handles pending window messages (one
-  // frame). Does nothing here.
+  // frame), which fill the key queue. Does nothing here.
   virtual void Present();
   // Sets the window title. Does nothing here.
   virtual void SetTitle(const char* title);
@@ -31,7 +33,22 @@ class KaltWindow {
   KaltWindow(const KaltWindow&) = delete;
   KaltWindow& operator=(const KaltWindow&) = delete;
 
+  // The key queue: a ring of 256 slots holding up to 255 unread codes (one
+  // slot stays free, so that a full ring differs from an empty one).
+  // QueueKey adds a code and returns true; while the queue is full it drops
+  // the new code, keeps the unread ones and returns false. TakeKey returns
+  // the oldest code, freeing its slot, or 0 when the queue is empty.
+  bool QueueKey(std::int32_t code);
+  std::int32_t TakeKey();
+  // Queues the characters of UTF-8 text as code page 437 codes (ASCII as
+  // itself); characters code page 437 lacks and malformed bytes are dropped,
+  // and so is the rest of the text once the queue is full.
+  void QueueText(const char* utf8);
+
   std::unique_ptr<Surface> screen;
+  std::int32_t keyQueue[256] = {};
+  std::uint8_t writeIndex = 0;
+  std::uint8_t readIndex = 0;
 };
 
 // The display drawn with OpenGL: the cells are rasterised in software into
@@ -65,17 +82,6 @@ class RarodIdazer : public KaltWindow {
   // context only the size is stored.
   void Resize(int width, int height);
 
-  // The key queue: a ring of 256 slots holding up to 255 unread codes (one
-  // slot stays free, so that a full ring differs from an empty one).
-  // QueueKey adds a code and returns true; while the queue is full it drops
-  // the new code, keeps the unread ones and returns false. TakeKey returns
-  // the oldest code, freeing its slot, or 0 when the queue is empty.
-  bool QueueKey(std::int32_t code);
-  std::int32_t TakeKey();
-  // Queues the characters of UTF-8 text as code page 437 codes (ASCII as
-  // itself); characters code page 437 lacks and malformed bytes are dropped,
-  // and so is the rest of the text once the queue is full.
-  void QueueText(const char* utf8);
   // The key-menu command: closes the window and flips between full screen
   // and the windowed size; the next Present opens the window in the new mode.
   void ToggleFullScreen();
@@ -89,9 +95,6 @@ class RarodIdazer : public KaltWindow {
   unsigned textureName = 0;
   const char* title = "RarodIdazer";
   const Rgb* palette = kPalette;
-  std::int32_t keyQueue[256] = {};
-  std::uint8_t writeIndex = 0;
-  std::uint8_t readIndex = 0;
   int currentWidth = 640;
   int currentHeight = 400;
   int fullScreen = 0;

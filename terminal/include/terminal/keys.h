@@ -1,5 +1,5 @@
-// terminal/keys.h - finding the keys that end the show in the bytes a
-// terminal sends: a lone Escape, and Ctrl+C.
+// terminal/keys.h - finding keys in the bytes a terminal sends: the keys
+// that end the show (a lone Escape, and Ctrl+C), or every typed key.
 //
 // A terminal sends the Escape key as the single byte ESC, but ESC also
 // starts the sequences of arrow and function keys, mouse and focus reports
@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 namespace term {
 
@@ -34,6 +35,10 @@ struct KeyScan {
   };
   Phase phase = Phase::kGround;
   int pending = 0;  // kCsi: parameter bytes seen; kMouse: raw bytes left
+  // ScanTyped in kGround: the UTF-8 continuation bytes still expected, and
+  // the bits of the character so far.
+  int utf8Left = 0;
+  char32_t utf8Code = 0;
 };
 
 // Scans `bytes` and returns the first Escape or Ctrl+C among them (kNone
@@ -44,6 +49,17 @@ Key ScanKeys(KeyScan& scan, std::string_view bytes);
 // True while the scan is inside an ESC or an unfinished sequence: the
 // caller waits up to kLoneEscapeMillis for more bytes before EndOfBurst.
 bool AwaitingMore(const KeyScan& scan);
+
+// Scans `bytes` and appends every key typed in them to `typed`, oldest
+// first, as the code a PC text console reports: printable characters
+// (UTF-8) as their code page 437 codes, Enter 13, Tab 9, Backspace (DEL or
+// Ctrl+H) 8, Ctrl+C 3, and Escape 27 once it is known to stand alone (an
+// ESC followed by another ESC here, else see EndOfBurst). Characters code
+// page 437 lacks, malformed UTF-8, other control bytes, Alt with a key and
+// every sequence (arrows, function keys, reports) are skipped. Unlike
+// ScanKeys it scans all the bytes; a character split between calls is
+// joined.
+void ScanTyped(KeyScan& scan, std::string_view bytes, std::vector<int>& typed);
 
 // No more bytes came within the wait: an ESC on its own is the Escape key
 // (returned as kEscape); an unfinished sequence is dropped.

@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "terminal/keys.h"
 #include "terminal/screen.h"
@@ -74,6 +75,14 @@ class Terminal {
   // except for a short wait after an ESC, see terminal/keys.h) and the end
   // signals received.
   EndRequest PollEnd();
+
+  // Reads the keys that arrived on standard input, waiting as PollEnd does,
+  // and appends every typed key to `typed` (see ScanTyped; Escape is 27,
+  // Ctrl+C 3). Keys end nothing here: the result asks to end only for an
+  // end signal received (SIGINT, SIGTERM, SIGHUP) or a terminal that
+  // cannot be written any more, and keeps asking. Call either this or
+  // PollEnd on a Terminal, not both.
+  EndRequest PollKeys(std::vector<int>& typed);
 
   const TerminalStats& stats() const { return stats_; }
 

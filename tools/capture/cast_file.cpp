@@ -1,0 +1,37 @@
+#include "cast_file.h"
+
+namespace capture {
+
+std::string JsonString(std::string_view s) {
+  std::string out = "\"";
+  for (const char c : s) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20 || byte == 0x7F) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out + '"';
+}
+
+CastFile::CastFile(std::FILE* file, std::string_view title) : file_(file) {
+  screen_.size = {term::kGridColumns, term::kGridRows};
+  std::fprintf(file_, "{\"version\": 2, \"width\": %d, \"height\": %d, \"title\": %s}\n", term::kGridColumns,
+               term::kGridRows, JsonString(title).c_str());
+}
+
+void CastFile::AddFrame(double seconds, const Cells& cells) {
+  bytes_.clear();
+  term::EncodeFrame(term::GridView(cells), kCastEncoding, screen_, bytes_);
+  if (bytes_.empty()) return;
+  std::fprintf(file_, "[%.6f, \"o\", %s]\n", seconds, JsonString(bytes_).c_str());
+  ++events_;
+}
+
+}  // namespace capture

@@ -1,0 +1,44 @@
+// asciicast v2 recordings: what a terminal player replays. One JSON header
+// line, then one line per frame: [seconds, "o", "the bytes written"].
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "shows.h"
+#include "terminal/screen.h"
+
+namespace capture {
+
+// The frame encoder's settings for recordings: the show's encoder as on a
+// terminal of 80 x 50 that takes 24-bit colour, so that a player shows the
+// PC palette itself rather than its own theme's 16 colours; only the cells
+// that changed are sent.
+inline constexpr term::EncodeOptions kCastEncoding{.trueColour = true, .everyCell = false};
+
+// s as a JSON string, quotes included: bytes of UTF-8 pass as they are,
+// quote and backslash are escaped, control characters become \uXXXX.
+std::string JsonString(std::string_view s);
+
+class CastFile {
+ public:
+  // Writes to `file` (not owned), starting with the header: version 2,
+  // width 80, height 50 and `title`.
+  CastFile(std::FILE* file, std::string_view title);
+
+  // The bytes that bring the terminal to `cells`, at `seconds` from the
+  // start of the recording (the first frame draws every cell). A frame
+  // that changes nothing on the terminal adds no event.
+  void AddFrame(double seconds, const Cells& cells);
+
+  std::size_t events() const { return events_; }
+
+ private:
+  std::FILE* file_;
+  term::ScreenState screen_;
+  std::string bytes_;
+  std::size_t events_ = 0;
+};
+
+}  // namespace capture

@@ -1,0 +1,32 @@
+#include "picture.h"
+
+#include <algorithm>
+#include <string>
+
+namespace capture {
+
+Picture::Picture(int scale)
+    : scale_(scale),
+      pixels_(kalt::kConsoleColumns * gldisplay::kGlyphSize, kalt::kConsoleRows * gldisplay::kGlyphSize),
+      scaled_(pixels_.width * scale, pixels_.height * scale) {
+  if (!gldisplay::LoadFontTga(gldisplay::kFontPath, font_) || !gldisplay::FontHasGlyphs(font_))
+    throw CaptureError(std::string("cannot read the font atlas ") + gldisplay::kFontPath);
+}
+
+const std::vector<std::uint32_t>& Picture::Draw(const Cells& cells) {
+  // 1. The cell screen's words: the character, then the attribute byte.
+  for (std::size_t i = 0; i < cells.size(); ++i)
+    cells_.words[i] = (cells[i].ch & 0xFFu) | static_cast<std::uint32_t>(cells[i].attr & 0xFFu) << 16;
+  gldisplay::RenderCells(cells_, pixels_, gldisplay::kPalette, font_);
+  if (scale_ == 1) return pixels_.words;
+  // 2. Each pixel a square: a row widened, then repeated.
+  for (int y = 0; y < pixels_.height; ++y) {
+    const std::uint32_t* in = pixels_.words.data() + static_cast<std::size_t>(y) * pixels_.width;
+    std::uint32_t* out = scaled_.words.data() + static_cast<std::size_t>(y) * scale_ * scaled_.width;
+    for (int x = 0; x < pixels_.width; ++x) std::fill_n(out + x * scale_, scale_, in[x]);
+    for (int copy = 1; copy < scale_; ++copy) std::copy_n(out, scaled_.width, out + copy * scaled_.width);
+  }
+  return scaled_.words;
+}
+
+}  // namespace capture
