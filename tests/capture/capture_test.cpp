@@ -303,7 +303,7 @@ TEST_F(CaptureRun, BadInputsSayWhyAndLeaveNoFile) {
   EXPECT_EQ(out.rfind("usage: capture", 0), 0u);
   EXPECT_EQ(err, "");
   EXPECT_EQ(Capture("condemo " + Path("x.mp4") + " --colour 3", &out, &err), 2);
-  EXPECT_EQ(err, "capture: unknown option --colour (capture --help shows the usage)\n");
+  EXPECT_EQ(err, "capture: unknown option '--colour' (try capture --help)\n");
   EXPECT_EQ(Capture("gldemo " + Path("x.webm"), nullptr, &err), 2);
   EXPECT_EQ(Capture("condemo " + Path("x.mp4") + " --fps 500", nullptr, &err), 2);
   EXPECT_EQ(Capture("condemo " + Path("x.mp4") + " --from 5 --to 2", nullptr, &err), 2);

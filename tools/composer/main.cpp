@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "family.h"
-#include "kalt/cli.h"
+#include "kalt/options.h"
 #include "render.h"
 #include "score.h"
 #include "vorbis.h"

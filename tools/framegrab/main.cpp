@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "commands.h"
-#include "kalt/cli.h"
+#include "kalt/options.h"
 
 namespace framegrab {
 

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,7 +15,7 @@
 #include <vector>
 
 #include "audio/output.h"
-#include "kalt/cli.h"
+#include "kalt/options.h"
 #include "kalt/run_tree.h"
 #include "music/player.h"
 #include "music/song.h"
@@ -36,16 +35,10 @@ constexpr const char* kUsage =
     "  --loop    play the song again at its end\n"
     "  --dry     leave the effects chain off\n";
 
-// The show's song: in the working directory, as condemo reads it, or else
-// in the run tree beside this program.
-std::string DefaultSong() {
-  std::error_code error;
-  if (std::filesystem::exists(condemo::kSongFile, error)) return condemo::kSongFile;
-  return kalt::RunTreeFile(std::string("bin/") + condemo::kSongFile);
-}
-
 struct Options {
-  std::string file = DefaultSong();
+  // The show's song: in the working directory, as condemo reads it, or else
+  // in the run tree beside this program.
+  std::string file = kalt::ShowFile(condemo::kSongFile);
   bool all = false;
   bool list = false;
   bool silent = false;

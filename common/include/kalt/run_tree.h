@@ -2,8 +2,8 @@
 //
 // The programs of the show sit in the bin folder of a run tree, beside its
 // data and Data20 folders, and read their files relative to the working
-// directory. The tools (framegrab, capture) read the same files from
-// wherever they are started: they look them up beside their own program
+// directory. The tools (framegrab, capture, playsong) read the same files
+// from wherever they are started: they look them up beside their own program
 // file, in the run tree that holds it (an installed tree, where the tools
 // sit in bin with the demos) or in the run tree next to it (a build tree,
 // where the tools are built into build/<preset>/bin and the run tree is
@@ -29,6 +29,16 @@ inline std::string RunTreeFile(const std::string& relative) {
       if (std::filesystem::exists(candidate, error)) return candidate.string();
   }
   return "../" + relative;
+}
+
+// A file by the path a show reads it by (relative to the show's bin folder,
+// its working directory: "../data/font.tga", "DiRURODU.XM"): that path when
+// it exists from the working directory, else the same file in the run tree
+// of the calling program (RunTreeFile).
+inline std::string ShowFile(const std::string& showPath) {
+  std::error_code error;
+  if (std::filesystem::exists(showPath, error)) return showPath;
+  return RunTreeFile((std::filesystem::path("bin") / showPath).lexically_normal().string());
 }
 
 }  // namespace kalt
