@@ -8,10 +8,23 @@
 #include "condemo/show.h"
 #include "kalt/options.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: condemo [--window]\n"
+    "Plays the console demo in the terminal until the song ends or Escape. Run it\n"
+    "from its folder (it reads DiRURODU.XM there).\n"
+    "  --window   play in a 640 x 400 window that imitates the PC text screen\n"
+    "             (Alt, F10, F11 or Alt+Enter toggle full screen)\n"
+    "  --help     print this and exit\n"
+    "  --version  print the version and exit\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
   // The options; anything else is an error (exit status 2).
   bool window = false;
-  if (!kalt::ParseFlags("condemo", argc, argv, {{"--window", &window}})) return 2;
+  if (!kalt::ParseFlags("condemo", kUsage, argc, argv, {{"--window", &window}})) return 2;
 
   condemo::ShowOptions show;
   show.workerCount = condemo::HardwareWorkerCount();

@@ -49,8 +49,10 @@ void ConsoleInit() {
   window->screen = std::make_unique<gldisplay::Surface>(640, 400);
   // 4. The 80 by 50 cell screen.
   window->cells = std::make_unique<gldisplay::Surface>(80, 50);
-  // 5. The show starts in full screen.
-  window->fullScreen = 1;
+  // 5. The show starts in full screen, unless CELLA_FULLSCREEN=0 asks for
+  //    the 640 by 400 window.
+  const char* fullScreen = std::getenv("CELLA_FULLSCREEN");
+  window->fullScreen = Set(fullScreen) && std::strcmp(fullScreen, "0") == 0 ? 0 : 1;
 }
 
 void CopyToScreen(const Canvas& canvas, int srcX, int srcY, int width, int height, gldisplay::Surface& cells) {

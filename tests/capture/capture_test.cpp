@@ -42,6 +42,7 @@ const std::string kCapture = std::string(KALT_TOOLS_DIR) + "/capture";
 class CaptureRun : public ::testing::Test {
  protected:
   fs::path dir = fs::temp_directory_path() / ("capture_test_" + std::to_string(::getpid()));
+  std::string capture_ = kCapture;  // the capture program the test runs
   void SetUp() override { fs::create_directories(dir); }
   void TearDown() override { fs::remove_all(dir); }
 
@@ -52,7 +53,7 @@ class CaptureRun : public ::testing::Test {
   int Capture(const std::string& arguments, std::string* out = nullptr, std::string* err = nullptr,
               const std::string& workingDirectory = ".") {
     int status = 0;
-    const std::string text = RunCommand("cd " + workingDirectory + " && " + kCapture + " " + arguments + " 2>" +
+    const std::string text = RunCommand("cd " + workingDirectory + " && " + capture_ + " " + arguments + " 2>" +
                                             Path("stderr.txt"),
                                         &status);
     if (out) *out = text;
@@ -303,7 +304,7 @@ TEST_F(CaptureRun, BadInputsSayWhyAndLeaveNoFile) {
   EXPECT_EQ(out.rfind("usage: capture", 0), 0u);
   EXPECT_EQ(err, "");
   EXPECT_EQ(Capture("condemo " + Path("x.mp4") + " --colour 3", &out, &err), 2);
-  EXPECT_EQ(err, "capture: unknown option --colour (capture --help shows the usage)\n");
+  EXPECT_EQ(err, "capture: unknown option '--colour' (try capture --help)\n");
   EXPECT_EQ(Capture("gldemo " + Path("x.webm"), nullptr, &err), 2);
   EXPECT_EQ(Capture("condemo " + Path("x.mp4") + " --fps 500", nullptr, &err), 2);
   EXPECT_EQ(Capture("condemo " + Path("x.mp4") + " --from 5 --to 2", nullptr, &err), 2);
@@ -311,11 +312,18 @@ TEST_F(CaptureRun, BadInputsSayWhyAndLeaveNoFile) {
   EXPECT_EQ(Capture("gldemo " + Path("nowhere/x.mp4") + " --to 0.1", nullptr, &err), 1);
   EXPECT_NE(err.find("cannot write in the folder " + Path("nowhere")), std::string::npos) << err;
   EXPECT_EQ(Capture("condemo " + Path("stderr.txt/x.cast") + " --to 0.1", nullptr, &err), 1);
-  // The show's data missing (started elsewhere than the run tree).
+  // The show's data missing: a copy of capture in a bin folder of its own,
+  // started outside any run tree.
+  const fs::path lonely = fs::path(::testing::TempDir()) / ("capture-lonely-" + std::to_string(getpid()));
+  fs::create_directories(lonely / "bin");
+  fs::copy_file(kCapture, lonely / "bin" / "capture", fs::copy_options::overwrite_existing);
+  capture_ = (lonely / "bin" / "capture").string();
   EXPECT_EQ(Capture("condemo " + Path("x.cast") + " --to 1", nullptr, &err, dir.string()), 1);
   EXPECT_EQ(err, "capture: Failed loading Protracker-Module: cannot open DiRURODU.XM\n");
   EXPECT_EQ(Capture("gldemo " + Path("x.mkv") + " --to 1", nullptr, &err, dir.string()), 1);
   EXPECT_EQ(err, "capture: cannot read the font atlas ../data/font.tga\n");
+  capture_ = kCapture;
+  fs::remove_all(lonely);
   // Past the end of condemo.
   EXPECT_EQ(Capture("condemo " + Path("x.cast") + " --from 600 --fps 1", nullptr, &err), 1);
   EXPECT_NE(err.find("before --from 600"), std::string::npos) << err;

@@ -48,7 +48,7 @@ TEST(CaptureOptions, BadCommandLinesSayWhy) {
     }
     return "accepted";
   };
-  EXPECT_EQ(error({"condemo", "x.mp4", "--speed", "2"}), "unknown option --speed");
+  EXPECT_EQ(error({"condemo", "x.mp4", "--speed", "2"}), "unknown option '--speed'");
   EXPECT_EQ(error({"vgademo", "x.mp4"}), "unknown demo \"vgademo\" (condemo or gldemo)");
   EXPECT_EQ(error({"condemo", "x.avi"}), "unknown output type \".avi\" in x.avi (use .mp4, .mkv or .cast)");
   EXPECT_EQ(error({"condemo", "dir.mp4/x"}), "unknown output type \"\" in dir.mp4/x (use .mp4, .mkv or .cast)");

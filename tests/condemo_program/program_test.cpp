@@ -122,7 +122,7 @@ TEST(CondemoOnATerminal, RefusesAnOutputThatIsNotATerminal) {
 TEST(CondemoOptions, AnUnknownOptionIsNamedAndNothingPlays) {
   const std::string text = term_test::RunProgram(
       {"sh", "-c", "cd '" KALT_RUN_BIN "' && ./condemo --window --terminal 2>&1; echo status=$?"});
-  EXPECT_EQ(text, "condemo: unknown option '--terminal'\nstatus=2\n");
+  EXPECT_EQ(text, "condemo: unknown option '--terminal' (try condemo --help)\nstatus=2\n");
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ TEST(GldemoInTmux, WithoutADisplayItChoosesTheTerminal) {
 
 TEST(GldemoOptions, AnUnknownOptionIsNamedAndNothingPlays) {
   const std::string text = term_test::RunProgram({"sh", "-c", KALT_GLDEMO " --window 2>&1; echo status=$?"});
-  EXPECT_EQ(text, "gldemo: unknown option '--window'\nstatus=2\n");
+  EXPECT_EQ(text, "gldemo: unknown option '--window' (try gldemo --help)\nstatus=2\n");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "condemo/director.h"
 #include "condemo/logos.h"
 #include "condemo/render.h"
+#include "kalt/run_tree.h"
 #include "kalt/worker_pool.h"
 #include "music/player.h"
 #include "music/song.h"
@@ -38,7 +39,7 @@ class OfflineSong {
     std::string error;
     // The song does not repeat: the show ends before the song does, and a
     // song that ended first would otherwise play forever.
-    player_ = music::Player::Open(condemo::kSongFile, music::PlayerOptions{.loop = false}, &error);
+    player_ = music::Player::Open(kalt::ShowFile(condemo::kSongFile), music::PlayerOptions{.loop = false}, &error);
     if (!player_) throw CaptureError("Failed loading Protracker-Module: " + error);
     condemo::HookInstruments(*player_, pulse_);
     player_->SetEffects(condemo::SongEffects());

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kalt/run_tree.h"
 #include "audio/output.h"
 #include "cella/cella.h"
 #include "gldemo/demo_main.h"
@@ -31,7 +32,7 @@ class Soundtrack {
  public:
   explicit Soundtrack(std::int64_t firstSample) : inLoop_(firstSample % kGldemoLoopSamples) {
     std::string error;
-    stream_ = gldemo::OggStream::OpenFile(gldemo::kMusicPath, &error);
+    stream_ = gldemo::OggStream::OpenFile(kalt::ShowFile(gldemo::kMusicPath), &error);
     if (!stream_) throw CaptureError(std::string("Failed to load music: ") + error);
     // To the capture's first sample within its loop.
     std::vector<float> skipped(2 * kBlockFrames);
@@ -69,7 +70,7 @@ class Soundtrack {
 class GldemoShow final : public OfflineShow {
  public:
   GldemoShow(double from, int fps)
-      : from_(from), fps_(fps), pack_(cella::LoadGradientPack(gldemo::kGradientPath)), music_(SamplePosition(from)) {
+      : from_(from), fps_(fps), pack_(cella::LoadGradientPack(kalt::ShowFile(gldemo::kGradientPath).c_str())), music_(SamplePosition(from)) {
     if (!pack_)
       throw CaptureError(std::string("cannot load the gradients ") + gldemo::kGradientPath + ": " + cella::FailureReason());
     if (pack_->count < gldemo::kTimelineGradients)

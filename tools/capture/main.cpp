@@ -18,10 +18,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "cast_file.h"
+#include "kalt/options.h"
 #include "media_file.h"
 #include "options.h"
 #include "picture.h"
@@ -243,11 +245,16 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
   using namespace capture;
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--version") {
+      kalt::PrintVersion("capture");
+      return 0;
+    }
   std::optional<Options> options;
   try {
     options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "capture: %s (capture --help shows the usage)\n", e.what());
+    std::fprintf(stderr, "capture: %s (try capture --help)\n", e.what());
     return 2;
   }
   if (!options) {

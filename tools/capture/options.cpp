@@ -10,8 +10,8 @@ const char* const kUsage =
     "       capture condemo OUT.cast [--fps N] [--from S] [--to S] [--state]\n"
     "\n"
     "Records a show offline, frame by frame at a fixed frame rate, with its sound.\n"
-    "Start it in build/release/run/bin (or use ./kalt capture), where the show's\n"
-    "data is.\n"
+    "It reads the show's data from the working directory as the shows do, or else\n"
+    "from the run tree it belongs to.\n"
     "\n"
     "  OUT.mp4     H.264 and AAC, ready to upload\n"
     "  OUT.mkv     the same in Matroska; with --lossless FFV1 (RGB) and FLAC\n"
@@ -24,7 +24,8 @@ const char* const kUsage =
     "              for gldemo the end of the loop of 176 bars, 293.3 s)\n"
     "  --lossless  frames that decode to exactly the drawn pixels (.mkv only)\n"
     "  --state     print each frame's state as the framegrab options that draw it\n"
-    "  --help      print this and exit\n";
+    "  --help      print this and exit\n"
+    "  --version   print the version and exit\n";
 
 namespace {
 
@@ -92,7 +93,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
                                        : arg == "--from"  ? &from
                                        : arg == "--to"    ? &to
                                                           : nullptr;
-    if (!slot) throw UsageError("unknown option " + arg);
+    if (!slot) throw UsageError("unknown option '" + arg + "'");
     if (!inlineValue) {
       if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
       inlineValue = args[++i];

@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <string>
 
+#include "kalt/run_tree.h"
+
 namespace capture {
 
 Picture::Picture(int scale)
     : scale_(scale),
       pixels_(kalt::kConsoleColumns * gldisplay::kGlyphSize, kalt::kConsoleRows * gldisplay::kGlyphSize),
       scaled_(pixels_.width * scale, pixels_.height * scale) {
-  if (!gldisplay::LoadFontTga(gldisplay::kFontPath, font_) || !gldisplay::FontHasGlyphs(font_))
-    throw CaptureError(std::string("cannot read the font atlas ") + gldisplay::kFontPath);
+  const std::string path = kalt::ShowFile(gldisplay::kFontPath);
+  if (!gldisplay::LoadFontTga(path.c_str(), font_) || !gldisplay::FontHasGlyphs(font_))
+    throw CaptureError("cannot read the font atlas " + path);
 }
 
 const std::vector<std::uint32_t>& Picture::Draw(const Cells& cells) {

@@ -13,7 +13,8 @@ namespace capture {
 
 class Picture {
  public:
-  // Loads the font atlas from the show's path (../data/font.tga). Throws
+  // Loads the font atlas from the show's path (../data/font.tga, found as
+  // kalt::ShowFile finds it). Throws
   // CaptureError when it cannot be read or lacks glyphs. scale is 1..4.
   explicit Picture(int scale);
 

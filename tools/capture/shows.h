@@ -44,7 +44,8 @@ class OfflineShow {
   virtual void NextSound(float* out, std::size_t frames) = 0;
 };
 
-// condemo from the working directory's "DiRURODU.XM". The song runs offline
+// condemo from "DiRURODU.XM" (the working directory's, else the run tree's:
+// kalt::ShowFile). The song runs offline
 // through the show's player and effects chain; each frame takes the order
 // position heard and the instrument notes struck up to and including its
 // sample position, and the flashes fade by 1 / fps a frame. Frames before
@@ -60,7 +61,7 @@ std::unique_ptr<OfflineShow> OpenCondemo(double from, int fps, int workerCount);
 // Throws CaptureError when the song cannot be loaded.
 double CondemoEnd();
 
-// gldemo from the working directory's "../Data20/": the timeline at beat
+// gldemo from "../Data20/" (kalt::ShowFile, likewise): the timeline at beat
 // from + k / fps x 0.6 (in double, then rounded to float) on a screen canvas
 // kept from frame to frame, and the decoded soundtrack. Both start again
 // every kGldemoLoop seconds (176 bars). Throws CaptureError when the

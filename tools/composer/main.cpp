@@ -10,6 +10,7 @@
 // SONG is a score or an .xm file (recognised by its content). Errors go to
 // stderr as "composer: FILE:LINE: message" and the exit status is 1; a wrong
 // command line gives the usage and status 2.
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "family.h"
+#include "kalt/options.h"
 #include "render.h"
 #include "score.h"
 #include "vorbis.h"
@@ -34,14 +36,23 @@ using namespace kalt::composer;
 constexpr std::string_view kXmMagic = "Extended Module: ";
 constexpr double kMasterPeak = 0.891;  // -1 dBFS: room for the encoder's overshoot
 
+constexpr const char* kUsage =
+    "usage: composer xm SCORE OUT.xm\n"
+    "       composer wav SONG OUT.wav\n"
+    "       composer ogg SONG OUT.ogg [QUALITY]\n"
+    "       composer info SONG\n"
+    "       composer families\n"
+    "SONG is a score or an .xm file.\n";
+
 int Usage() {
-  std::cerr << "usage: composer xm SCORE OUT.xm\n"
-               "       composer wav SONG OUT.wav\n"
-               "       composer ogg SONG OUT.ogg [QUALITY]\n"
-               "       composer info SONG\n"
-               "       composer families\n"
-               "SONG is a score or an .xm file.\n";
+  std::cerr << kUsage;
   return 2;
+}
+
+// Whether an argument is an option ("--name", "-x"), not a file or a
+// quality such as -0.1.
+bool IsOption(const std::string& arg) {
+  return arg.starts_with("--") || (arg.size() > 1 && arg[0] == '-' && std::isalpha(static_cast<unsigned char>(arg[1])));
 }
 
 std::string ReadFile(const std::string& path) {
@@ -112,6 +123,10 @@ int Families() {
 }
 
 int Run(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    kalt::StandardOption(arg, "composer", kUsage);
+    if (IsOption(arg)) kalt::UnknownOption("composer", arg);
+  }
   if (args.empty()) return Usage();
   const std::string& command = args[0];
   if (command == "xm" && args.size() == 3) {

@@ -54,7 +54,7 @@ long IntegerIn(const Options& options, const std::string& name, long fallback, l
 Frame RenderCondemo(const Options& options) {
   // 1. The options.
   const auto unknown =
-      options.unknown({"order", "time", "flash", "beats", "max-travel", "frame", "threads", "jitter", "out"});
+      options.unknown({"order", "time", "flash", "beats", "max-travel", "frame", "threads", "jitter", "crop", "out"});
   if (!unknown.empty()) throw std::runtime_error("unknown option " + unknown.front());
   if (!options.positional().empty()) throw std::runtime_error("unexpected \"" + options.positional().front() + "\"");
   if (!options.has("order") || !options.has("time")) throw std::runtime_error("--order N and --time SECONDS are required");

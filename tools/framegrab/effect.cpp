@@ -124,7 +124,7 @@ Frame RenderEffect(const Options& options) {
     if (name == row.name) effect = &row;
   if (!effect) throw std::runtime_error("unknown effect \"" + name + "\"; the effects:" + EffectList());
 
-  std::vector<std::string> known = {"time", "gradients", "out"};
+  std::vector<std::string> known = {"time", "gradients", "crop", "out"};
   for (const Parameter& parameter : effect->parameters) known.push_back(parameter.option);
   if (const auto unknown = options.unknown(known); !unknown.empty())
     throw std::runtime_error("unknown option " + unknown[0] + " for " + name + ":" + EffectList());

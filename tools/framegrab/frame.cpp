@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <stdexcept>
+#include <string>
 
 #include "kalt/ansi.h"
 #include "kalt/cp437.h"
@@ -16,6 +18,21 @@ Frame MakeFrame(int width, int height) {
   frame.ch.assign(static_cast<std::size_t>(width) * height, 0);
   frame.attr.assign(static_cast<std::size_t>(width) * height, 0);
   return frame;
+}
+
+Frame CropFrame(const Frame& frame, int x, int y, int width, int height) {
+  if (x < 0 || y < 0 || width < 1 || height < 1 || width > frame.width - x || height > frame.height - y)
+    throw std::runtime_error("--crop must name a rectangle inside the " + std::to_string(frame.width) + " by " +
+                             std::to_string(frame.height) + " frame");
+  Frame part = MakeFrame(width, height);
+  for (int row = 0; row < height; ++row)
+    for (int column = 0; column < width; ++column) {
+      const std::size_t from = static_cast<std::size_t>(y + row) * frame.width + (x + column);
+      const std::size_t to = static_cast<std::size_t>(row) * width + column;
+      part.ch[to] = frame.ch[from];
+      part.attr[to] = frame.attr[from];
+    }
+  return part;
 }
 
 std::string FormatTxt(const Frame& frame) {

@@ -18,6 +18,10 @@ struct Frame {
 
 Frame MakeFrame(int width, int height);
 
+// The width by height cells of frame from column x, row y; throws
+// std::runtime_error when that rectangle is empty or leaves the frame.
+Frame CropFrame(const Frame& frame, int x, int y, int width, int height);
+
 // 50 lines of 80 space-separated tokens of four hex digits, character byte
 // then attribute byte ("DB0C"): the stable format for tests.
 std::string FormatTxt(const Frame& frame);

@@ -21,7 +21,7 @@ namespace framegrab {
 Frame RenderGldemo(const Options& options) {
   // 1. The beat.
   if (!options.positional().empty()) throw std::runtime_error("unexpected argument " + options.positional()[0]);
-  if (const auto unknown = options.unknown({"beat", "gradients", "out"}); !unknown.empty())
+  if (const auto unknown = options.unknown({"beat", "gradients", "crop", "out"}); !unknown.empty())
     throw std::runtime_error("unknown option " + unknown[0]);
   if (!options.has("beat")) throw std::runtime_error("--beat T is required");
   const double beat = options.number("beat", 0);

@@ -1,24 +1,14 @@
 #include "gldemo_pack.h"
 
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 
+#include "kalt/run_tree.h"
+
 namespace framegrab {
 
-namespace {
-
-std::string DefaultPackPath() {
-  std::error_code error;
-  const std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "../Data20/gradient.bin";
-  return (tool.parent_path().parent_path() / "run" / "Data20" / "gradient.bin").string();
-}
-
-}  // namespace
-
 std::unique_ptr<cella::GradientPack> LoadPack(const Options& options) {
-  const std::string path = options.text("gradients", DefaultPackPath());
+  const std::string path = options.text("gradients", kalt::RunTreeFile("Data20/gradient.bin"));
   std::unique_ptr<cella::GradientPack> pack(cella::LoadGradientPack(path.c_str()));
   if (!pack)
     throw std::runtime_error("cannot load the gradient pack " + path + ": " + cella::FailureReason() +

@@ -11,7 +11,7 @@
 namespace framegrab {
 
 // The pack named by --gradients FILE, or the run tree's Data20/gradient.bin
-// beside the tool's folder. Throws std::runtime_error when it cannot be
+// (kalt/run_tree.h). Throws std::runtime_error when it cannot be
 // loaded.
 std::unique_ptr<cella::GradientPack> LoadPack(const Options& options);
 

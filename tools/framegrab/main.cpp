@@ -1,16 +1,20 @@
 // framegrab: renders single frames of the demos headless, for tests, stills
 // and previews while editing.
 //
-//   framegrab COMMAND [options] --out FILE
+//   framegrab COMMAND [options] [--crop X,Y,W,H] --out FILE
 //
 // The file's extension picks the format: .txt (hex tokens, the stable format
 // for tests), .ans (ANSI text for a terminal), and the formats registered by
 // the linked modules.
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "commands.h"
+#include "kalt/options.h"
 
 namespace framegrab {
 
@@ -28,21 +32,36 @@ const Command kCommands[] = {
 
 int main(int argc, char** argv) {
   using namespace framegrab;
-  const auto usage = [] {
-    std::cerr << "usage: framegrab COMMAND [options] --out FILE\n";
+  const std::string usage = [] {
+    std::string text = "usage: framegrab COMMAND [options] [--crop X,Y,W,H] --out FILE\n";
     for (const Command& command : kCommands)
-      std::cerr << "  framegrab " << command.name << " " << command.usage << " --out FILE\n";
+      text += std::string("  framegrab ") + command.name + " " + command.usage + " --out FILE\n";
+    text +=
+        "The extension of FILE picks the format: .txt (hex tokens), .ans (ANSI text) or .png (the window's\n"
+        "pixels). --crop keeps the W by H cells from column X, row Y.\n";
+    return text;
+  }();
+  if (argc < 2) {
+    std::cerr << usage;
     return 2;
-  };
-  if (argc < 2) return usage();
+  }
   const std::string name = argv[1];
+  kalt::StandardOption(name, "framegrab", usage.c_str());
   for (const Command& command : kCommands) {
     if (name != command.name) continue;
     try {
       const Options options(argc, argv, 2);
       const std::string out = options.text("out");
       if (out.empty()) throw std::runtime_error("--out FILE is required");
-      const Frame frame = command.render(options);
+      Frame frame = command.render(options);
+      if (options.has("crop")) {
+        const std::vector<double> crop = options.numbers("crop");
+        const auto whole = [](double v) { return v >= 0 && v <= 9999 && v == std::floor(v); };
+        if (crop.size() != 4 || !std::all_of(crop.begin(), crop.end(), whole))
+          throw std::runtime_error("--crop takes four whole numbers X,Y,W,H");
+        frame = CropFrame(frame, static_cast<int>(crop[0]), static_cast<int>(crop[1]), static_cast<int>(crop[2]),
+                          static_cast<int>(crop[3]));
+      }
       std::string error;
       if (!WriteFrame(frame, out, error)) throw std::runtime_error(error);
       return 0;
@@ -51,5 +70,5 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  return usage();
+  kalt::UnknownOption("framegrab", name);
 }

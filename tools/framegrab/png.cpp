@@ -5,6 +5,7 @@
 
 #include "frame.h"
 #include "gldisplay/cells.h"
+#include "kalt/run_tree.h"
 
 namespace framegrab {
 
@@ -12,9 +13,10 @@ namespace {
 
 bool WritePng(const Frame& frame, const std::string& path, std::string& error) {
   // 1. The font atlas of the run tree.
+  const std::string fontPath = kalt::RunTreeFile("data/font.tga");
   gldisplay::FontImage font;
-  if (!gldisplay::LoadFontTga(KALT_FONT_TGA, font) || !gldisplay::FontHasGlyphs(font)) {
-    error = "cannot read the font atlas " KALT_FONT_TGA " (build the asset_font target)";
+  if (!gldisplay::LoadFontTga(fontPath.c_str(), font) || !gldisplay::FontHasGlyphs(font)) {
+    error = "cannot read the font atlas " + fontPath;
     return false;
   }
 

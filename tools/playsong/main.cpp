@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "audio/output.h"
+#include "kalt/options.h"
+#include "kalt/run_tree.h"
 #include "music/player.h"
 #include "music/song.h"
 
@@ -22,7 +24,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: playsong [--all] [--list] [--silent] [--loop] [--dry] [FILE]\n"
-    "Plays FILE (default DiRURODU.XM) through the show's effects chain and prints\n"
+    "Plays FILE (default DiRURODU.XM here or in the show's folder) through the\n"
+    "show's effects chain and prints\n"
     "each note of the show's instruments when it is heard: the time in seconds,\n"
     "order, row, channel, instrument, what it fires in the show, and how late the\n"
     "print came after the note reached the listener. Ctrl-C stops.\n"
@@ -33,7 +36,9 @@ constexpr const char* kUsage =
     "  --dry     leave the effects chain off\n";
 
 struct Options {
-  std::string file = condemo::kSongFile;
+  // The show's song: in the working directory, as condemo reads it, or else
+  // in the run tree beside this program.
+  std::string file = kalt::ShowFile(condemo::kSongFile);
   bool all = false;
   bool list = false;
   bool silent = false;
@@ -41,14 +46,12 @@ struct Options {
   bool dry = false;
 };
 
-// False (after printing why) when the arguments make no sense.
-bool Parse(int argc, char** argv, Options& options) {
+// The options; an argument that makes no sense ends the program (status 2).
+void Parse(int argc, char** argv, Options& options) {
   bool haveFile = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      std::exit(0);
+    if (kalt::StandardOption(arg, "playsong", kUsage)) {
     } else if (arg == "--all") {
       options.all = true;
     } else if (arg == "--list") {
@@ -60,14 +63,12 @@ bool Parse(int argc, char** argv, Options& options) {
     } else if (arg == "--dry") {
       options.dry = true;
     } else if (arg.starts_with("-") || haveFile) {
-      std::fprintf(stderr, "playsong: unexpected argument %s\n%s", arg.c_str(), kUsage);
-      return false;
+      kalt::UnknownOption("playsong", arg);
     } else {
       options.file = arg;
       haveFile = true;
     }
   }
-  return true;
 }
 
 const char* Fires(int instrument) {
@@ -126,7 +127,7 @@ void Play(music::Player& song, audio::Output& output) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (!Parse(argc, argv, options)) return 2;
+  Parse(argc, argv, options);
   if (options.list) options.loop = false;  // a listing ends with the song
   std::signal(SIGINT, [](int) { interrupted.store(true); });
 

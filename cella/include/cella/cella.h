@@ -277,9 +277,10 @@ CELLA_API const char* FailureReason();
 //   WAYLAND_DISPLAY both unset or empty) and standard output is a terminal
 //   (over SSH, on a text console), else the window.
 //
-// The window: full screen on the desktop at first, a 640 by 400 window after
-// Alt (pressed and released alone), F10, F11 or Alt+Enter, which toggle
-// between the two. Every cell shows as 8 by 8 pixels of a code page 437
+// The window: full screen on the desktop at first (or, with
+// CELLA_FULLSCREEN=0 in the environment, a 640 by 400 window), and Alt
+// (pressed and released alone), F10, F11 or Alt+Enter toggle between the
+// two. Every cell shows as 8 by 8 pixels of a code page 437
 // font (the file "../data/font.tga", relative to the working directory) in
 // the 16 PC colours, stretched to the window.
 //

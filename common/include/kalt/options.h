@@ -1,11 +1,56 @@
-// kalt/options.h - the command line of a program whose options are flags.
+// kalt/options.h - the command line as every program of the project reads
+// it: --help prints the usage on standard output and exits 0, --version
+// prints the program's name and version and exits 0, and an option the
+// program does not know is named in one line on standard error, with exit
+// status 2, before anything starts.
+//
+//   bool window = false;
+//   if (!kalt::ParseFlags("condemo", kUsage, argc, argv, {{"--window", &window}})) return 2;
+//
+// Programs with options that take values read them themselves and call
+// StandardOption and UnknownOption for the rest.
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <string_view>
+
+#include "kalt/version.h"
 
 namespace kalt {
+
+// The version line: "condemo (Kalt #20) 1.0.0".
+inline void PrintVersion(const char* program) { std::printf("%s (Kalt #20) %s\n", program, kVersion); }
+
+// Handles --help (or -h) and --version, exiting 0 after printing; false for
+// any other argument. `usage` is the whole usage text, ending in a newline.
+inline bool StandardOption(std::string_view arg, const char* program, const char* usage) {
+  if (arg == "--help" || arg == "-h") {
+    std::fputs(usage, stdout);
+    std::exit(0);
+  }
+  if (arg == "--version") {
+    PrintVersion(program);
+    std::exit(0);
+  }
+  return false;
+}
+
+// The one line that names an argument the program does not take:
+// "condemo: unknown option '--x' (try condemo --help)".
+inline void ReportUnknownOption(const char* program, std::string_view arg) {
+  const bool option = arg.size() > 1 && arg[0] == '-';
+  std::fprintf(stderr, "%s: %s '%.*s' (try %s --help)\n", program, option ? "unknown option" : "unexpected argument",
+               static_cast<int>(arg.size()), arg.data(), program);
+}
+
+// Reports the argument and exits with status 2.
+[[noreturn]] inline void UnknownOption(const char* program, std::string_view arg) {
+  ReportUnknownOption(program, arg);
+  std::exit(2);
+}
 
 // An option without a value: `set` becomes true when `name` is given.
 struct Flag {
@@ -13,17 +58,19 @@ struct Flag {
   bool* set;
 };
 
-// Reads the arguments after the program name: each must be one of the
-// flags (given more than once is the same as once). False after the line
-// "<program>: unknown option '<argument>'" on stderr for the first that is
-// not; the flags before it are set.
-inline bool ParseFlags(const char* program, int argc, char** argv, std::initializer_list<Flag> flags) {
+// Reads the arguments after the program name: --help and --version as
+// above, and otherwise each must be one of the flags (given more than once
+// is the same as once). False after the line of ReportUnknownOption for the
+// first that is not; the flags before it are set.
+inline bool ParseFlags(const char* program, const char* usage, int argc, char** argv,
+                       std::initializer_list<Flag> flags) {
   for (int i = 1; i < argc; ++i) {
+    StandardOption(argv[i], program, usage);
     const Flag* match = nullptr;
     for (const Flag& flag : flags)
       if (std::strcmp(argv[i], flag.name) == 0) match = &flag;
     if (!match) {
-      std::fprintf(stderr, "%s: unknown option '%s'\n", program, argv[i]);
+      ReportUnknownOption(program, argv[i]);
       return false;
     }
     *match->set = true;

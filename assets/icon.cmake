@@ -1,0 +1,10 @@
+# The icon of gldemo's desktop entry: 32 by 32 cells (256 by 256 pixels) of
+# the twin glow at beat 10.5, drawn with the font atlas as the window shows
+# them.
+add_custom_command(
+  OUTPUT ${KALT_ICON}
+  COMMAND framegrab gldemo --beat 10.5 --crop 29,1,32,32 --gradients ${KALT_RUN_DATA20}/gradient.bin
+          --out ${KALT_ICON}
+  DEPENDS framegrab asset_gradient asset_font
+  COMMENT "Drawing the icon kalt20-gldemo.png")
+add_custom_target(asset_icon ALL DEPENDS ${KALT_ICON})
