@@ -2,6 +2,7 @@
 // kept for the whole life of the pool instead of started for every job.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -15,8 +16,9 @@ class WorkerPool {
  public:
   // A pool of workerCount workers (counts below 1 count as 1). Worker 0 is
   // whichever thread calls Run; workers 1 .. workerCount - 1 are threads
-  // started here, which sleep between jobs. A pool of 1 starts no thread and
-  // runs every job on the calling thread. Throws std::system_error when a
+  // started here, which wait for the next job (awake for a moment, then
+  // asleep: see worker_pool.cpp). A pool of 1 starts no thread and runs every
+  // job on the calling thread. Throws std::system_error when a
   // thread cannot be started, after stopping those already started.
   explicit WorkerPool(int workerCount);
   // Stops and joins every thread; no thread outlives the pool. Must not run
@@ -49,9 +51,9 @@ class WorkerPool {
   std::mutex mutex_;
   std::condition_variable wake_;  // a new job, or stop
   std::condition_variable done_;  // the last worker thread finished its call
-  std::uint64_t generation_ = 0;  // counts jobs
-  int pending_ = 0;               // worker threads still in the current job
-  bool stop_ = false;
+  std::atomic<std::uint64_t> generation_{0};  // counts jobs
+  std::atomic<int> pending_{0};               // worker threads still in the current job
+  std::atomic<bool> stop_{false};
   void (*call_)(void*, int) = nullptr;
   void* context_ = nullptr;
   std::vector<std::thread> threads_;
