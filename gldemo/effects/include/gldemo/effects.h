@@ -4,8 +4,8 @@
 // Every effect has the same shape: the target canvas, where its cells come
 // from (a gradient pack, or one gradient), the effect's animation time, then
 // its own parameters. An effect computes its per-frame values once, then
-// shades its rows in one OpenMP parallel loop (static schedule, the default
-// thread count) and returns when every row is done. Each cell is written by
+// shades its rows in one OpenMP parallel loop (rows handed out one at a
+// time, the default thread count) and returns when every row is done. Each cell is written by
 // one thread only and depends on nothing but the inputs, so the picture is
 // the same for any number of threads. Nothing is allocated per cell.
 //
