@@ -36,7 +36,7 @@ constexpr char kRestore[] = "\x18\x1b[?2026l\x1b[0m\x1b[?25h\x1b[?7h\x1b[?1049l\
 // cursor position query; the cursor is in column 3 where REP repeated it.
 // (Row 1 would answer like a modified F3 key.) The first frame clears it.
 constexpr char kRepeatProbe[] = "\x1b[2;1Hx\x1b[b\x1b[6n\x1b[2;1H\xe2\x96\x91\x1b[b\x1b[6n";
-constexpr int kRepeatedColumn = 3;
+constexpr int kProbeRow = 2, kRepeatedColumn = 3;
 
 std::atomic<bool> g_exists{false};  // a Terminal object exists
 // The terminal is in the show's modes. Whoever gives it back clears this
@@ -92,7 +92,7 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 void CaptureStandardError() {
   if (!isatty(STDERR_FILENO)) return;
-  g_stderrCapture = memfd_create("condemo-stderr", MFD_CLOEXEC);
+  g_stderrCapture = memfd_create("terminal-stderr", MFD_CLOEXEC);
   g_stderrSaved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
   if (g_stderrCapture >= 0 && g_stderrSaved >= 0 && dup2(g_stderrCapture, STDERR_FILENO) >= 0) return;
   if (g_stderrCapture >= 0) close(g_stderrCapture);
@@ -454,8 +454,9 @@ bool Terminal::Present(GridView grid) {
 
 // The answers to the REP question, in the order asked: ASCII, then any
 // glyph. REP is used as far as the terminal repeats and the caller allows.
+// A report from another row is a key (Alt+F3 reads "ESC [ 1 ; 3 R").
 void Terminal::OnCursorReport(const KeyScan& scan) {
-  if (probeReplies_ == 0) return;
+  if (probeReplies_ == 0 || scan.reportRow != kProbeRow) return;
   const bool repeated = scan.reportColumn == kRepeatedColumn;
   if (probeReplies_ == 2 && repeated) encoding_.repeat = Repeat::kAscii;
   if (probeReplies_ == 1 && repeated && encoding_.repeat == Repeat::kAscii) encoding_.repeat = repeatAllowed_;

@@ -167,12 +167,14 @@ TEST(TerminalSession, ABlockedOutputStillGetsTheRestore) {
 
 TEST(TerminalSession, RepeatsOnlyWhatTheTerminalSaysItRepeats) {
   // The show asks twice where the cursor is after a repeated character:
-  // after "x", then after a light shade. Column 3: REP repeated it.
+  // after "x", then after a light shade. Column 3: REP repeated it. Alt+F3
+  // typed meanwhile looks like an answer from row 1.
   const std::string shadeRun = "\u2592\x1b[79b", asciiRun = "y\x1b[79b";
   const struct {
     const char* answers;
     bool ascii, any;
-  } terminals[] = {{"\x1b[2;3R\x1b[2;3R", true, true}, {"\x1b[2;3R\x1b[2;2R", true, false}, {"", false, false}};
+  } terminals[] = {{"\x1b[2;3R\x1b[2;3R", true, true}, {"\x1b[2;3R\x1b[2;2R", true, false}, {"", false, false},
+                   {"\x1b[1;3R\x1b[2;2R\x1b[2;2R", false, false}};
   for (const auto& terminal : terminals) {
     SCOPED_TRACE(testing::PrintToString(std::string(terminal.answers)));
     std::unique_ptr<PtyChild> child;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace kalt_tools {
 
@@ -31,6 +32,7 @@ HeadlessPty::HeadlessPty() {
   //    the terminal layer's REP question (as xterm does).
   reader_ = std::thread([this] {
     static constexpr char kQuery[] = "\x1b[6n";
+    static constexpr std::string_view kRepeated = "\x1b[2;3R";  // row 2, column 3
     char buffer[1 << 16];
     std::string seen;  // the end of the previous read, for a query split between reads, then this read
     while (!stop_.load()) {
@@ -40,7 +42,7 @@ HeadlessPty::HeadlessPty() {
       if (n < 0) break;
       seen.append(buffer, static_cast<std::size_t>(n));
       for (std::size_t at = seen.find(kQuery); at != std::string::npos; at = seen.find(kQuery, at + 1))
-        if (write(master_, "\x1b[2;3R", 7) != 7) break;
+        if (write(master_, kRepeated.data(), kRepeated.size()) != static_cast<ssize_t>(kRepeated.size())) break;
       seen.erase(0, seen.size() > 3 ? seen.size() - 3 : 0);
     }
   });
