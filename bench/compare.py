@@ -86,7 +86,8 @@ def main():
     header = "%-40s %8s %8s %5s   %8s %8s %5s   %6s" % ("moment", "1 thread", "2 thr.", "x", "1 thread",
                                                        "2 thr.", "x", "2 thr.")
     for program in PROGRAMS:
-        names = [m for m in moments(builds[1], program) if m in moments(builds[0], program) and args.filter in m]
+        before = set(moments(builds[0], program))
+        names = [m for m in moments(builds[1], program) if m in before and args.filter in m]
         print("\n%s (frames per second; before | after | after / before)" % program)
         print(header)
         for name in names:

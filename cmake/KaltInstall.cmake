@@ -40,17 +40,25 @@ endforeach()
 install(DIRECTORY ${KALT_RUN_DATA} ${KALT_RUN_DATA20} DESTINATION ${KALT_INSTALL_ROOT} COMPONENT shows)
 install(FILES ${KALT_RUN_BIN}/DiRURODU.XM DESTINATION ${KALT_INSTALL_ROOT}/bin COMPONENT shows OPTIONAL)
 
+# The file `source` with the project's version filled in, compressed as
+# Debian installs documentation: <folder>/<name>.gz, the same bytes every
+# build (gzip -n).
+function(kalt_gzipped source folder)
+  get_filename_component(name ${source} NAME)
+  configure_file(${source} ${folder}/${name} @ONLY)
+  add_custom_command(OUTPUT ${folder}/${name}.gz
+                     COMMAND gzip -9nf -k ${name}
+                     DEPENDS ${folder}/${name}
+                     WORKING_DIRECTORY ${folder})
+endfunction()
+
 # Manual pages (docs/man), compressed as Debian installs them. Each command
 # in <prefix>/bin has its page; a page is also found under the program's own
 # name, except composer(1), whose name belongs to PHP's Composer on Debian.
 set(man_pages condemo.6 gldemo.6 framegrab.1 playsong.1 composer.1 capture.1 cella.3)
 set(man_pages_gz)
 foreach(page IN LISTS man_pages)
-  configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page} ${CMAKE_BINARY_DIR}/man/${page} @ONLY)
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.gz
-                     COMMAND gzip -9nf -k ${page}
-                     DEPENDS ${CMAKE_BINARY_DIR}/man/${page}
-                     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/man)
+  kalt_gzipped(${PROJECT_SOURCE_DIR}/docs/man/${page} ${CMAKE_BINARY_DIR}/man)
   list(APPEND man_pages_gz ${CMAKE_BINARY_DIR}/man/${page}.gz)
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${man_pages_gz})
@@ -80,11 +88,7 @@ install(FILES ${KALT_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/25
         OPTIONAL)
 
 # The copyright and the changelog of each package.
-configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
-                   COMMAND gzip -9nf -k changelog
-                   DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog
-                   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
+kalt_gzipped(${PROJECT_SOURCE_DIR}/packaging/changelog ${CMAKE_BINARY_DIR}/packaging)
 add_custom_target(package_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 foreach(package shows:kalt20 library:libcella1 development:libcella-dev)
   string(REPLACE ":" ";" package ${package})

@@ -24,7 +24,7 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
   // The options; anything else is an error (exit status 2).
   bool window = false;
-  if (!kalt::ParseFlags("condemo", kUsage, argc, argv, {{"--window", &window}})) return 2;
+  kalt::ParseFlags("condemo", kUsage, argc, argv, {{"--window", &window}});
 
   condemo::ShowOptions show;
   show.workerCount = condemo::HardwareWorkerCount();

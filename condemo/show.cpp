@@ -1,7 +1,6 @@
 #include "condemo/show.h"
 
 #include <memory>
-#include <string>
 #include <thread>
 
 #include "condemo/director.h"
@@ -14,8 +13,6 @@ namespace condemo {
 
 namespace {
 
-constexpr const char* kTitle = "Vorl+Zeb - Kalt #20";
-constexpr int kEndOrder = 21;
 // The millisecond clock's unit in seconds: 0.001 as a float, widened.
 constexpr double kSecondsPerTick = static_cast<double>(0.001f);
 
@@ -29,7 +26,7 @@ int HardwareWorkerCount() {
 ShowResult PlayShow(const ShowOptions& options) {
   ShowResult result;
   // Start-up: the console, the clock, the song.
-  std::unique_ptr<Screen> screen = OpenScreen(options.screen, kTitle, options.encoding);
+  std::unique_ptr<Screen> screen = OpenScreen(options.screen, kShowTitle, options.encoding);
   if (!screen) {
     result.exitStatus = 1;
     return result;

@@ -31,8 +31,7 @@ int main(int argc, char** argv) {
   // shows the screen where CELLA_DISPLAY says, and starts its window full
   // screen unless CELLA_FULLSCREEN is 0.
   bool terminal = false, windowed = false;
-  if (!kalt::ParseFlags("gldemo", kUsage, argc, argv, {{"--terminal", &terminal}, {"--windowed", &windowed}}))
-    return 2;
+  kalt::ParseFlags("gldemo", kUsage, argc, argv, {{"--terminal", &terminal}, {"--windowed", &windowed}});
   if (terminal) setenv("CELLA_DISPLAY", "terminal", 1);
   if (windowed) setenv("CELLA_FULLSCREEN", "0", 1);
   // The effects' worker threads wait for the next frame asleep rather than

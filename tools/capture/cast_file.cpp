@@ -31,7 +31,6 @@ void CastFile::AddFrame(double seconds, const Cells& cells) {
   term::EncodeFrame(term::GridView(cells), kCastEncoding, screen_, bytes_);
   if (bytes_.empty()) return;
   std::fprintf(file_, "[%.6f, \"o\", %s]\n", seconds, JsonString(bytes_).c_str());
-  ++events_;
 }
 
 }  // namespace capture

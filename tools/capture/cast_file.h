@@ -32,13 +32,10 @@ class CastFile {
   // that changes nothing on the terminal adds no event.
   void AddFrame(double seconds, const Cells& cells);
 
-  std::size_t events() const { return events_; }
-
  private:
   std::FILE* file_;
   term::ScreenState screen_;
   std::string bytes_;
-  std::size_t events_ = 0;
 };
 
 }  // namespace capture

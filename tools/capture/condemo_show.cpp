@@ -22,7 +22,8 @@ namespace capture {
 
 namespace {
 
-constexpr int kEndOrder = 21;
+using condemo::kEndOrder;
+
 // The song is rendered in blocks of this many frames from its start, as the
 // audio output pulls it with its default device buffer: libopenmpt's sound
 // depends on the sizes of the pieces it is asked for, so these are the
@@ -166,6 +167,8 @@ class CondemoShow final : public OfflineShow {
 
 }  // namespace
 
+const char* CondemoTitle() { return condemo::kShowTitle; }
+
 std::unique_ptr<OfflineShow> OpenCondemo(double from, int fps, int workerCount) {
   return std::make_unique<CondemoShow>(from, fps, workerCount);
 }
@@ -175,7 +178,7 @@ double CondemoEnd() {
   constexpr std::int64_t kStep = 441;  // 10 ms
   std::int64_t position = 0;
   while (song.Order() < kEndOrder && !song.Ended()) song.HearUpTo(position += kStep);
-  return static_cast<double>(position) / kSampleRate;
+  return static_cast<double>(position) / audio::SampleRate;
 }
 
 }  // namespace capture

@@ -1,8 +1,8 @@
 // capture: records either show offline as a video file with its sound, or
 // condemo as a terminal recording, at a fixed frame rate: every frame is
 // the picture the show draws at that moment, the sound is what it plays.
-// Started from the run tree's program folder (build/release/run/bin), where
-// the show's data is; see kUsage (options.cpp) for the command line.
+// The show's data is found beside the program (kalt::ShowFile); see kUsage
+// (options.cpp) for the command line.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,8 +35,6 @@
 namespace capture {
 
 namespace {
-
-constexpr const char* kCondemoTitle = "Vorl+Zeb - Kalt #20";
 
 // The signal that asked the capture to stop (SIGINT, SIGTERM, SIGHUP), 0
 // while none has.
@@ -171,7 +169,7 @@ int Run(const Options& options) {
   } else {
     castStream = std::fopen(output.path().c_str(), "wb");
     if (!castStream) throw CaptureError("cannot write " + output.path() + ": " + std::strerror(errno));
-    cast.emplace(castStream, kCondemoTitle);
+    cast.emplace(castStream, CondemoTitle());
   }
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> castCloser(castStream, std::fclose);
 

@@ -12,6 +12,7 @@ extern "C" {
 #include <cmath>
 #include <vector>
 
+#include "audio/output.h"
 #include "shows.h"
 #include "timing.h"
 
@@ -184,9 +185,9 @@ struct MediaFile::State {
   CodecContext OpenAudio() {
     const Codec& codec = settings.lossless ? kFlac : kAac;
     CodecContext context(avcodec_alloc_context3(FindEncoder(codec)));
-    context->sample_rate = kSampleRate;
+    context->sample_rate = audio::SampleRate;
     av_channel_layout_default(&context->ch_layout, 2);
-    context->time_base = {1, kSampleRate};
+    context->time_base = {1, audio::SampleRate};
     if (settings.lossless) {
       context->sample_fmt = AV_SAMPLE_FMT_S16;
     } else {
@@ -269,7 +270,7 @@ MediaFile::MediaFile(const MediaSettings& settings) : state_(std::make_unique<St
   s.picture->height = settings.height;
   Check(av_frame_get_buffer(s.picture, 0), "out of memory for pictures");
   s.sound->format = s.audio->sample_fmt;
-  s.sound->sample_rate = kSampleRate;
+  s.sound->sample_rate = audio::SampleRate;
   Check(av_channel_layout_copy(&s.sound->ch_layout, &s.audio->ch_layout), "out of memory for sound");
   s.sound->nb_samples = s.audio->frame_size;
   Check(av_frame_get_buffer(s.sound, 0), "out of memory for sound");

@@ -56,6 +56,9 @@ class OfflineShow {
 // or the show ends before `from`.
 std::unique_ptr<OfflineShow> OpenCondemo(double from, int fps, int workerCount);
 
+// condemo's title, which its terminal recordings carry.
+const char* CondemoTitle();
+
 // The show time at which condemo's song reaches order position 21 (what
 // OpenCondemo's last frame reaches). Renders the whole song: about a second.
 // Throws CaptureError when the song cannot be loaded.

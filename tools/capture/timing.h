@@ -1,12 +1,11 @@
 // The capture's clock: frame k of a capture is the show at from + k / fps
-// seconds, and its sound starts at that time's sample position.
+// seconds, and its sound starts at that time's sample position (both shows
+// play at audio::SampleRate).
 #pragma once
 
 #include <cstdint>
 
 namespace capture {
-
-inline constexpr int kSampleRate = 44100;  // both shows' sound, frames a second
 
 // The show's time of frame k (k may be negative: frames before the first).
 inline double FrameTime(double from, int fps, std::int64_t k) {

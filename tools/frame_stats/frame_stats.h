@@ -34,7 +34,7 @@ inline FrameStats Summarise(std::vector<double> seconds) {
 }
 
 // The three figures as table columns: mean fps, 1 % low in milliseconds and
-// the share of slow frames in percent (22 characters), to `out`.
+// the share of slow frames in percent (23 characters), to `out`.
 inline void PrintStats(const FrameStats& stats, std::FILE* out = stdout) {
   std::fprintf(out, "%8.1f %7.2f %5.1f%%", stats.meanFps, stats.onePercentLow * 1000.0, stats.slowShare * 100.0);
 }

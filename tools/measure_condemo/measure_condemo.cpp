@@ -53,12 +53,6 @@ constexpr const char* kUsage =
     "  --offline        the show at a fixed frame rate, as fast as it renders: the bytes of every encoding\n"
     "  --fps N          the offline frame rate, 1-1000 (default 60)\n";
 
-// A value out of range: one line naming the option, status 2.
-[[noreturn]] void BadValue(const char* option, const char* wanted) {
-  std::fprintf(stderr, "measure-condemo: %s takes %s (try measure-condemo --help)\n", option, wanted);
-  std::exit(2);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,7 +65,8 @@ int main(int argc, char** argv) {
     const char* option = argv[i];
     char* end = nullptr;
     const long value = i + 1 < argc ? std::strtol(argv[++i], &end, 10) : 0;
-    if (end == nullptr || *end != '\0' || value < low || value > high) BadValue(option, wanted);
+    if (end == nullptr || *end != '\0' || value < low || value > high)
+      kalt::BadValue("measure-condemo", option, wanted);
     return value;
   };
   for (int i = 1; i < argc; ++i) {
@@ -88,7 +83,8 @@ int main(int argc, char** argv) {
       options.encoding.trueColour = true;
     } else if (std::strcmp(argv[i], "--repeat") == 0) {
       const std::string repeat = i + 1 < argc ? argv[++i] : "";
-      if (repeat != "none" && repeat != "ascii" && repeat != "any") BadValue("--repeat", "none, ascii or any");
+      if (repeat != "none" && repeat != "ascii" && repeat != "any")
+        kalt::BadValue("measure-condemo", "--repeat", "none, ascii or any");
       options.encoding.repeat = repeat == "none"    ? term::Repeat::kNone
                                 : repeat == "ascii" ? term::Repeat::kAscii
                                                     : term::Repeat::kAnyGlyph;

@@ -62,12 +62,6 @@ constexpr const char* kUsage =
     "  --gradients FILE  the gradient pack (default ../Data20/gradient.bin)\n"
     "  --terminal        show each frame on a pseudo-terminal as well\n";
 
-// A missing or bad value: one line naming the option, status 2.
-int BadValue(const char* option, const char* wanted) {
-  std::fprintf(stderr, "measure-gldemo: %s takes %s (try measure-gldemo --help)\n", option, wanted);
-  return 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,9 +76,9 @@ int main(int argc, char** argv) {
       char* end = nullptr;
       if (i + 1 < argc) seconds = std::strtod(argv[++i], &end);
       if (!end || *end || !(seconds > 0.0 && seconds <= 600.0))
-        return BadValue("--seconds", "a number of seconds above 0 and up to 600");
+        kalt::BadValue("measure-gldemo", "--seconds", "a number of seconds above 0 and up to 600");
     } else if (!std::strcmp(argv[i], "--gradients")) {
-      if (i + 1 >= argc) return BadValue("--gradients", "a file name");
+      if (i + 1 >= argc) kalt::BadValue("measure-gldemo", "--gradients", "a file name");
       gradients = argv[++i];
     } else {
       kalt::UnknownOption("measure-gldemo", argv[i]);

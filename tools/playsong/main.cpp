@@ -51,8 +51,8 @@ void Parse(int argc, char** argv, Options& options) {
   bool haveFile = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (kalt::StandardOption(arg, "playsong", kUsage)) {
-    } else if (arg == "--all") {
+    kalt::StandardOption(arg, "playsong", kUsage);
+    if (arg == "--all") {
       options.all = true;
     } else if (arg == "--list") {
       options.list = true;

@@ -265,10 +265,6 @@ inline Wide<F> operator*(Wide<F> a, Wide<F> b) {
   return {a.lo * b.lo, a.hi * b.hi};
 }
 template <FloatLanes F>
-inline Wide<F> operator/(Wide<F> a, Wide<F> b) {
-  return {a.lo / b.lo, a.hi / b.hi};
-}
-template <FloatLanes F>
 inline Wide<F> operator+(double a, Wide<F> b) {
   return {a + b.lo, a + b.hi};
 }
@@ -350,10 +346,7 @@ inline Vec3Lanes<T> operator-(Vec3Lanes<T> a, Vec3 b) {
   return {a.x - b.x, a.y - b.y, a.z - b.z};
 }
 
-// The point type of T (Vec3 for one ray) and the number type of a point
-// type.
-template <class T>
-using PointOf = std::conditional_t<std::is_same_v<T, float>, Vec3, Vec3Lanes<T>>;
+// The number type of a point type.
 template <class V>
 using LaneOf = decltype(V::x);
 

@@ -5,10 +5,10 @@
 // status 2, before anything starts.
 //
 //   bool window = false;
-//   if (!kalt::ParseFlags("condemo", kUsage, argc, argv, {{"--window", &window}})) return 2;
+//   kalt::ParseFlags("condemo", kUsage, argc, argv, {{"--window", &window}});
 //
 // Programs with options that take values read them themselves and call
-// StandardOption and UnknownOption for the rest.
+// StandardOption, UnknownOption and BadValue for the rest.
 #pragma once
 
 #include <cstdio>
@@ -24,9 +24,10 @@ namespace kalt {
 // The version line: "condemo (Kalt #20) 1.0.0".
 inline void PrintVersion(const char* program) { std::printf("%s (Kalt #20) %s\n", program, kVersion); }
 
-// Handles --help (or -h) and --version, exiting 0 after printing; false for
-// any other argument. `usage` is the whole usage text, ending in a newline.
-inline bool StandardOption(std::string_view arg, const char* program, const char* usage) {
+// Handles --help (or -h) and --version, exiting 0 after printing; returns
+// for any other argument. `usage` is the whole usage text, ending in a
+// newline.
+inline void StandardOption(std::string_view arg, const char* program, const char* usage) {
   if (arg == "--help" || arg == "-h") {
     std::fputs(usage, stdout);
     std::exit(0);
@@ -35,20 +36,23 @@ inline bool StandardOption(std::string_view arg, const char* program, const char
     PrintVersion(program);
     std::exit(0);
   }
-  return false;
 }
 
-// The one line that names an argument the program does not take:
-// "condemo: unknown option '--x' (try condemo --help)".
-inline void ReportUnknownOption(const char* program, std::string_view arg) {
+// Names an argument the program does not take in one line on standard
+// error, "condemo: unknown option '--x' (try condemo --help)", and exits
+// with status 2.
+[[noreturn]] inline void UnknownOption(const char* program, std::string_view arg) {
   const bool option = arg.size() > 1 && arg[0] == '-';
   std::fprintf(stderr, "%s: %s '%.*s' (try %s --help)\n", program, option ? "unknown option" : "unexpected argument",
                static_cast<int>(arg.size()), arg.data(), program);
+  std::exit(2);
 }
 
-// Reports the argument and exits with status 2.
-[[noreturn]] inline void UnknownOption(const char* program, std::string_view arg) {
-  ReportUnknownOption(program, arg);
+// An option whose value is missing or out of range, in the same way:
+// "measure-gldemo: --seconds takes a number of seconds (try measure-gldemo
+// --help)", then status 2.
+[[noreturn]] inline void BadValue(const char* program, const char* option, const char* wanted) {
+  std::fprintf(stderr, "%s: %s takes %s (try %s --help)\n", program, option, wanted, program);
   std::exit(2);
 }
 
@@ -60,22 +64,17 @@ struct Flag {
 
 // Reads the arguments after the program name: --help and --version as
 // above, and otherwise each must be one of the flags (given more than once
-// is the same as once). False after the line of ReportUnknownOption for the
-// first that is not; the flags before it are set.
-inline bool ParseFlags(const char* program, const char* usage, int argc, char** argv,
-                       std::initializer_list<Flag> flags) {
+// is the same as once); the first that is not ends the program through
+// UnknownOption.
+inline void ParseFlags(const char* program, const char* usage, int argc, char** argv, std::initializer_list<Flag> flags) {
   for (int i = 1; i < argc; ++i) {
     StandardOption(argv[i], program, usage);
     const Flag* match = nullptr;
     for (const Flag& flag : flags)
       if (std::strcmp(argv[i], flag.name) == 0) match = &flag;
-    if (!match) {
-      ReportUnknownOption(program, argv[i]);
-      return false;
-    }
+    if (!match) UnknownOption(program, argv[i]);
     *match->set = true;
   }
-  return true;
 }
 
 }  // namespace kalt
