@@ -126,14 +126,13 @@ class Painter {
   }
 
   // Moves the cursor to (row, column) of the terminal by the shortest of:
-  // an absolute position (CUP), within the row an absolute column (CHA) or
-  // a step forward (CUF), or down a number of rows to the first column
-  // (CNL) or in the same column (CUD), each followed by a column move.
+  // an absolute position (CUP), a move along the row (AlongRow), or down a
+  // number of rows to the first column (CNL) or in the same column (CUD),
+  // each followed by a move along the row.
   void MoveTo(int row, int column) {
     Flush();
     if (row_ == row && column_ == column) return;
-    const bool columnKnown = row_ >= 0 && column_ >= 0 && column_ < columns_;
-    enum class Way { kPosition, kColumn, kForward, kNextLine, kDown };
+    enum class Way { kPosition, kAlongRow, kNextLine, kDown };
     Way way = Way::kPosition;
     int best = 3 + (row > 0 ? Digits(row + 1) : 0) + (column > 0 ? 1 + Digits(column + 1) : 0);
     const auto consider = [&](Way candidate, int cost) {
@@ -143,11 +142,10 @@ class Painter {
       }
     };
     if (row_ == row) {
-      consider(Way::kColumn, ColumnCost(column));
-      if (columnKnown && column > column_) consider(Way::kForward, ForwardCost(column - column_));
+      consider(Way::kAlongRow, AlongRow(column_, column).cost);
     } else if (row_ >= 0 && row > row_) {
-      consider(Way::kNextLine, CountCost(row - row_) + (column > 0 ? ForwardCost(column) : 0));
-      if (columnKnown) consider(Way::kDown, CountCost(row - row_) + AlongRowCost(column_, column));
+      consider(Way::kNextLine, CountCost(row - row_) + AlongRow(0, column).cost);
+      if (column_ < columns_) consider(Way::kDown, CountCost(row - row_) + AlongRow(column_, column).cost);
     }
 
     switch (way) {
@@ -160,23 +158,16 @@ class Painter {
         }
         Text("H");
         break;
-      case Way::kColumn:
-        Column(column);
-        break;
-      case Way::kForward:
-        Forward(column - column_);
+      case Way::kAlongRow:
+        Take(AlongRow(column_, column), column_, column);
         break;
       case Way::kNextLine:
         Counted(row - row_, "E");
-        if (column > 0) Forward(column);
+        Take(AlongRow(0, column), 0, column);
         break;
       case Way::kDown:
         Counted(row - row_, "B");
-        if (column > column_) {
-          Forward(column - column_);
-        } else if (column < column_) {
-          Column(column);
-        }
+        Take(AlongRow(column_, column), column_, column);
         break;
     }
     row_ = row;
@@ -217,25 +208,62 @@ class Painter {
     if (setPaper) paper_ = paper;
   }
 
-  // The bytes of the sequences, and the sequences: a count of 1 is left
+  // The ways along the cursor's row: an absolute column (CHA), a carriage
+  // return (CR) and a step forward (CUF) from the first column, a step
+  // forward or back (CUB) from the cursor, or backspaces (BS). From the
+  // edge (`from` == columns_) only the absolute ways are sure.
+  enum class Along { kStay, kColumn, kReturn, kForward, kBack, kBackspaces };
+  struct Step {
+    Along way;
+    int cost;
+  };
+  Step AlongRow(int from, int to) const {
+    if (from == to) return {Along::kStay, 0};
+    Step best{Along::kColumn, ColumnCost(to)};
+    const auto consider = [&](Along way, int cost) {
+      if (cost < best.cost) best = {way, cost};
+    };
+    consider(Along::kReturn, 1 + (to > 0 ? CountCost(to) : 0));
+    if (from < columns_ && to > from) consider(Along::kForward, CountCost(to - from));
+    if (from < columns_ && to < from) {
+      consider(Along::kBack, CountCost(from - to));
+      consider(Along::kBackspaces, from - to);
+    }
+    return best;
+  }
+  void Take(Step step, int from, int to) {
+    switch (step.way) {
+      case Along::kStay:
+        break;
+      case Along::kColumn:
+        Text("\x1b[");
+        if (to > 0) Number(to + 1);
+        Text("G");
+        break;
+      case Along::kReturn:
+        Text("\r");
+        if (to > 0) Counted(to, "C");
+        break;
+      case Along::kForward:
+        Counted(to - from, "C");
+        break;
+      case Along::kBack:
+        Counted(from - to, "D");
+        break;
+      case Along::kBackspaces:
+        for (int k = from; k > to; --k) Text("\b");
+        break;
+    }
+  }
+
+  // The bytes of a count sequence, and the sequence: a count of 1 is left
   // out, as is column 1.
   static int CountCost(int n) { return 3 + (n > 1 ? Digits(n) : 0); }
-  static int ForwardCost(int n) { return CountCost(n); }
   static int ColumnCost(int column) { return 3 + (column > 0 ? Digits(column + 1) : 0); }
-  // Forward is never longer than the absolute column it reaches.
-  static int AlongRowCost(int from, int to) {
-    return to == from ? 0 : to > from ? ForwardCost(to - from) : ColumnCost(to);
-  }
   void Counted(int n, const char* final) {
     Text("\x1b[");
     if (n > 1) Number(n);
     Text(final);
-  }
-  void Forward(int n) { Counted(n, "C"); }
-  void Column(int column) {
-    Text("\x1b[");
-    if (column > 0) Number(column + 1);
-    Text("G");
   }
 
   void Text(std::string_view text) {

@@ -258,9 +258,11 @@ void RemoveHandlers() {
 // Raw mode: bytes arrive one by one as typed, nothing is echoed, Ctrl+C and
 // Ctrl+S are plain bytes; reads return at once (poll decides when to read).
 // Output processing stays on, so that a stray message still starts its
-// lines at the left edge.
+// lines at the left edge, but a carriage return reaches the terminal as
+// one: the frames move the cursor with it.
 termios RawModes(termios modes) {
   modes.c_iflag &= ~static_cast<tcflag_t>(BRKINT | ICRNL | INPCK | ISTRIP | IXON);
+  modes.c_oflag &= ~static_cast<tcflag_t>(OCRNL | ONOCR | ONLRET);
   modes.c_cflag |= CS8;
   modes.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | IEXTEN | ISIG);
   modes.c_cc[VMIN] = 0;

@@ -1,7 +1,8 @@
 // A small terminal model for tests: applies the control sequences that the
 // frame encoder emits to a grid of cells, and reports anything else, and
 // every character that would land outside the screen or wrap, as a test
-// failure. Cursor moves: CUP (H), CHA (G), CUF (C), CUD (B), CNL (E); REP
+// failure. Cursor moves: CUP (H), CHA (G), CUF (C), CUB (D), CUD (B), CNL
+// (E), carriage return and backspace; REP
 // (b) only straight after a character, and only after an ASCII one unless
 // the model stands for a terminal that repeats any character.
 #pragma once
@@ -44,6 +45,15 @@ class ScreenModel {
         ASSERT_LT(end, bytes.size()) << "unfinished CSI";
         Csi(bytes.substr(i + 2, end - i - 2), bytes[end]);
         i = end + 1;
+      } else if (c == '\r' || c == '\b') {
+        ASSERT_TRUE(syncOpen_) << "control byte outside a synchronized update";
+        ASSERT_GE(row_, 0) << "control byte at an unknown cursor position";
+        if (c == '\b') {
+          ASSERT_TRUE(column_ > 0 && column_ < columns_) << "backspace from column " << column_;
+        }
+        column_ = c == '\r' ? 0 : column_ - 1;
+        last_ = 0;
+        ++i;
       } else {
         char32_t ch = 0;
         int length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
@@ -116,6 +126,12 @@ class ScreenModel {
         ASSERT_LT(column_, columns_) << "relative move from the edge";
         column_ += number(0, 1);
         ASSERT_LT(column_, columns_) << "cursor moved off the screen";
+        break;
+      case 'D':
+        ASSERT_GE(row_, 0);
+        ASSERT_LT(column_, columns_) << "relative move from the edge";
+        column_ -= number(0, 1);
+        ASSERT_GE(column_, 0) << "cursor moved off the screen";
         break;
       case 'G':
         ASSERT_GE(row_, 0);

@@ -262,6 +262,14 @@ TEST(EncodeFrame, TakesTheShortestCursorMoveAndStartsWhereTheLastFrameEnded) {
   EXPECT_EQ(out, "\x1b[?2026h\x1b[11;6HA\x1b[EA\x1b[61GA\x1b[2BA\x1b[?2026l");
   grid[13 * 80 + 62] = {'B', 0x07};
   EXPECT_EQ(Encode(grid, state), "\x1b[?2026hB\x1b[?2026l") << "the cursor is there already";
+  // Back along the row: two backspaces; a carriage return to the first
+  // column, even from the edge where relative moves are unsure.
+  grid[13 * 80 + 61] = {'C', 0x07};
+  EXPECT_EQ(Encode(grid, state), "\x1b[?2026h\b\bC\x1b[?2026l");
+  grid[13 * 80 + 0] = grid[13 * 80 + 79] = {'D', 0x07};
+  EXPECT_EQ(Encode(grid, state), "\x1b[?2026h\rD\x1b[80GD\x1b[?2026l");
+  grid[13 * 80 + 0] = {'E', 0x07};
+  EXPECT_EQ(Encode(grid, state), "\x1b[?2026h\rE\x1b[?2026l");
 }
 
 // Random frames, changed in places and in runs, through the terminal model:
