@@ -31,30 +31,34 @@ class CellQueue {
   // The cells one worker takes, a tile at a time.
   class Feed {
    public:
-    explicit Feed(CellQueue& queue) : queue_(queue) {}
+    explicit Feed(CellQueue& queue)
+        : next_(queue.next_), first_(queue.first_), width_(queue.width_), count_(queue.count_), tile_(queue.tile_) {}
     // The grid index of the worker's next cell, or -1 when every cell has
     // been handed out.
     int Next() {
       if (at_ == end_) {
-        at_ = queue_.next_.fetch_add(queue_.tile_, std::memory_order_relaxed);
-        if (at_ >= queue_.count_) {
+        at_ = next_.fetch_add(tile_, std::memory_order_relaxed);
+        if (at_ >= count_) {
           end_ = at_;
           return -1;
         }
-        end_ = std::min(at_ + queue_.tile_, queue_.count_);
+        end_ = std::min(at_ + tile_, count_);
       }
       const int k = at_++;
-      return (k / queue_.width_) * kColumns + queue_.first_ + k % queue_.width_;
+      return (k / width_) * kColumns + first_ + k % width_;
     }
 
    private:
-    CellQueue& queue_;
+    // The shape is copied: the counter's cache line moves between the
+    // workers' cores on every tile taken, and only the counter is on it.
+    std::atomic<int>& next_;
+    const int first_, width_, count_, tile_;
     int at_ = 0, end_ = 0;
   };
 
  private:
   const int first_, width_, count_, tile_;
-  std::atomic<int> next_{0};
+  alignas(64) std::atomic<int> next_{0};
 };
 
 // One cell at a time, for the scalar path.

@@ -23,8 +23,9 @@ inline constexpr int kCellCount = kalt::kConsoleCells;
 // intensity). The terminal shows the same record.
 using Cell = kalt::Cell;
 
-// 50 rows of 80 cells, row-major: cell index = row * 80 + column.
-struct CellGrid {
+// 50 rows of 80 cells, row-major: cell index = row * 80 + column. Aligned
+// to cache lines, so that workers writing tiles of 16 cells never share one.
+struct alignas(64) CellGrid {
   std::array<Cell, kCellCount> cells{};
 
   Cell& At(int column, int row) { return cells[row * kColumns + column]; }
