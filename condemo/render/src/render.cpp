@@ -99,8 +99,10 @@ const SceneEntry& EntryFor(SceneId sceneId) {
 }
 
 // Cells per tile of the queue: small enough that the workers end a frame
-// together, large enough that they seldom meet at the queue.
-constexpr int kTileCells = 16;
+// together, large enough that they seldom meet at the queue (a tile is
+// whole cache lines of the grid: 48 cells, 192 bytes). Of 16, 32 and 48,
+// 48 renders the lightest frames fastest on 2 workers and the others alike.
+constexpr int kTileCells = 48;
 
 RenderCells RenderOf(const SceneEntry& entry) { return entry.render[static_cast<int>(kalt::ActiveLanePath())]; }
 
