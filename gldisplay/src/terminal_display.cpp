@@ -33,8 +33,10 @@ void TerminalDisplay::Present() {
   //    can be shown and no key can reach the program.
   if (!terminal_) {
     try {
-      terminal_ = std::make_unique<term::Terminal>(title ? title : "",
-                                                   term::EncodeOptions{.trueColour = term::WantsTrueColour(std::getenv("COLORTERM"))});
+      // REP as far as the terminal says it repeats (see term::Terminal).
+      const term::EncodeOptions encoding{.trueColour = term::WantsTrueColour(std::getenv("COLORTERM")),
+                                         .repeat = term::Repeat::kAnyGlyph};
+      terminal_ = std::make_unique<term::Terminal>(title ? title : "", encoding);
     } catch (const term::TerminalError& e) {
       kalt::ShowAlert("ERROR", "Can't show the screen in the terminal.", e.what());
       std::exit(EXIT_FAILURE);
