@@ -99,8 +99,8 @@ Placement PlacePicture(ScreenSize size);
 // scrolls, whether or not the terminal honours the disabled auto-wrap.
 //
 // Each row is sent in the fewest bytes the encoder finds: between two
-// changed cells the cursor either moves (CUP, CHA, CUF, CNL or CUD, the
-// shortest) or writes the unchanged cells between them again, whichever
+// changed cells the cursor either moves (CUP, CHA, CUF, CUB, CNL or CUD,
+// a carriage return or backspaces, the shortest) or writes the unchanged cells between them again, whichever
 // costs fewer bytes, colour changes included; where colours alternate, the
 // changed cells of a row may be written one colour at a time instead of
 // left to right, if that is shorter; a run of one character is sent as the
