@@ -141,11 +141,12 @@ class Painter {
         way = candidate;
       }
     };
+    const Step fromCursor = AlongRow(column_, column), fromStart = AlongRow(0, column);
     if (row_ == row) {
-      consider(Way::kAlongRow, AlongRow(column_, column).cost);
+      consider(Way::kAlongRow, fromCursor.cost);
     } else if (row_ >= 0 && row > row_) {
-      consider(Way::kNextLine, CountCost(row - row_) + AlongRow(0, column).cost);
-      if (column_ < columns_) consider(Way::kDown, CountCost(row - row_) + AlongRow(column_, column).cost);
+      consider(Way::kNextLine, CountCost(row - row_) + fromStart.cost);
+      if (column_ < columns_) consider(Way::kDown, CountCost(row - row_) + fromCursor.cost);
     }
 
     switch (way) {
@@ -159,15 +160,15 @@ class Painter {
         Text("H");
         break;
       case Way::kAlongRow:
-        Take(AlongRow(column_, column), column_, column);
+        Take(fromCursor, column_, column);
         break;
       case Way::kNextLine:
         Counted(row - row_, "E");
-        Take(AlongRow(0, column), 0, column);
+        Take(fromStart, 0, column);
         break;
       case Way::kDown:
         Counted(row - row_, "B");
-        Take(AlongRow(column_, column), column_, column);
+        Take(fromCursor, column_, column);
         break;
     }
     row_ = row;

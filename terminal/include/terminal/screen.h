@@ -100,8 +100,8 @@ Placement PlacePicture(ScreenSize size);
 //
 // Each row is sent in the fewest bytes the encoder finds: between two
 // changed cells the cursor either moves (CUP, CHA, CUF, CUB, CNL or CUD,
-// a carriage return or backspaces, the shortest) or writes the unchanged cells between them again, whichever
-// costs fewer bytes, colour changes included; where colours alternate, the
+// a carriage return or backspaces, the shortest) or writes the unchanged
+// cells between them again, whichever costs fewer bytes, colour changes included; where colours alternate, the
 // changed cells of a row may be written one colour at a time instead of
 // left to right, if that is shorter; a run of one character is sent as the
 // character and REP (CSI n b) where that is shorter and the options allow

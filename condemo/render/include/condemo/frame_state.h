@@ -24,7 +24,8 @@ inline constexpr int kCellCount = kalt::kConsoleCells;
 using Cell = kalt::Cell;
 
 // 50 rows of 80 cells, row-major: cell index = row * 80 + column. Aligned
-// to cache lines, so that workers writing tiles of 16 cells never share one.
+// to cache lines, so that workers writing tiles of whole lines never share
+// one.
 struct alignas(64) CellGrid {
   std::array<Cell, kCellCount> cells{};
 
