@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <new>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -25,6 +27,7 @@
 #include "media_file.h"
 #include "music/player.h"
 #include "music/song.h"
+#include "run.h"
 #include "screen_model.h"
 #include "timing.h"
 
@@ -328,6 +331,45 @@ TEST_F(CaptureRun, BadInputsSayWhyAndLeaveNoFile) {
   EXPECT_EQ(Capture("condemo " + Path("x.cast") + " --from 600 --fps 1", nullptr, &err), 1);
   EXPECT_NE(err.find("before --from 600"), std::string::npos) << err;
   EXPECT_EQ(Files(), std::vector<std::string>{});
+}
+
+// A sink that has written part of its file when the machine runs out of
+// memory at the third frame.
+class FailingSink final : public FrameSink {
+ public:
+  void Open(const std::string& path) override { std::ofstream(path) << "part of a file"; }
+  void AddFrame(const ShowFrame&, double) override {
+    if (++frames_ == 3) throw std::bad_alloc();
+  }
+  void AddSound(OfflineShow&, std::size_t) override {}
+  void Finish() override {}
+  std::string Describe() const override { return "nothing"; }
+
+ private:
+  int frames_ = 0;
+};
+
+TEST_F(CaptureRun, FailedCaptureLeavesTheOldFileAsItWas) {
+  // 1. Out of memory in the middle, over an earlier file.
+  const std::string old = Path("old.cast");
+  std::ofstream(old) << "an earlier capture";
+  ::testing::internal::CaptureStderr();
+  const int status = RunCapture(*ParseOptions({"condemo", old, "--fps", "10", "--to", "1"}),
+                                [](const Options&, Timings&) { return std::make_unique<FailingSink>(); });
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "capture: out of memory\n");
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(Files(), std::vector<std::string>{"old.cast"});
+  EXPECT_EQ(ReadFile(old), "an earlier capture");
+  fs::remove(old);
+  // 2. The program, when the file is complete but cannot take the name of
+  //    a folder.
+  const std::string folder = Path("folder.cast");
+  fs::create_directory(folder);
+  std::string err;
+  EXPECT_EQ(Capture("condemo " + folder + " --fps 10 --to 0.3", nullptr, &err), 1);
+  EXPECT_EQ(err, "capture: cannot name the file " + folder + ": Is a directory\n");
+  EXPECT_EQ(Files(), std::vector<std::string>{"folder.cast"});
+  EXPECT_TRUE(fs::is_empty(folder));
 }
 
 TEST_F(CaptureRun, InterruptedCaptureLeavesNoFile) {

@@ -30,6 +30,48 @@ void Check(int code, const std::string& what) {
   if (code < 0) throw CaptureError(what + ": " + AvError(code));
 }
 
+// Frees each of FFmpeg's objects with the library's own function (for
+// unique_ptr); a format context closes its file first when it is open.
+struct AvDelete {
+  void operator()(AVFormatContext* format) const {
+    if (format->pb && !(format->oformat->flags & AVFMT_NOFILE)) avio_closep(&format->pb);
+    avformat_free_context(format);
+  }
+  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+  void operator()(SwsContext* context) const { sws_freeContext(context); }
+  void operator()(std::uint8_t* buffer) const { av_free(buffer); }
+};
+template <class T>
+using AvPtr = std::unique_ptr<T, AvDelete>;
+
+// Takes ownership of what an FFmpeg allocation returned; throws
+// CaptureError "out of memory for <what>" when it returned null.
+template <class T>
+AvPtr<T> Owned(T* object, const std::string& what) {
+  if (!object) throw CaptureError("out of memory for " + what);
+  return AvPtr<T>(object);
+}
+
+// Options for an encoder or a muxer, freed with the holder.
+class Dictionary {
+ public:
+  Dictionary() = default;
+  ~Dictionary() { av_dict_free(&entries_); }
+  Dictionary(const Dictionary&) = delete;
+  Dictionary& operator=(const Dictionary&) = delete;
+
+  // Throws CaptureError when the entry cannot be stored.
+  void Set(const char* key, const char* value) {
+    Check(av_dict_set(&entries_, key, value, 0), "out of memory for options");
+  }
+  AVDictionary** get() { return &entries_; }
+
+ private:
+  AVDictionary* entries_ = nullptr;
+};
+
 // The codecs: the encoder's name in FFmpeg, and what to call it in a message.
 struct Codec {
   const char* encoder;
@@ -48,16 +90,15 @@ constexpr const char* kH264Preset = "superfast";
 constexpr const char* kH264Crf = "18";
 constexpr std::int64_t kAacBitRate = 192000;
 
-const AVCodec* FindEncoder(const Codec& codec) {
-  RequireEncoder(codec.encoder, codec.name);
-  return avcodec_find_encoder_by_name(codec.encoder);
-}
+using CodecContext = AvPtr<AVCodecContext>;
 
-// Frees an encoder context (for unique_ptr).
-struct CodecFree {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-using CodecContext = std::unique_ptr<AVCodecContext, CodecFree>;
+// A context for the codec's encoder, to be set up and opened. Throws
+// CaptureError when the libraries lack the encoder or memory runs out.
+CodecContext NewEncoder(const Codec& codec) {
+  RequireEncoder(codec.encoder, codec.name);
+  return Owned(avcodec_alloc_context3(avcodec_find_encoder_by_name(codec.encoder)),
+               std::string("the ") + codec.name + " encoder");
+}
 
 }  // namespace
 
@@ -82,16 +123,13 @@ std::int16_t SampleS16(float v) {
 }
 
 struct YuvConverter::Scaler {
-  SwsContext* context = nullptr;
+  AvPtr<SwsContext> context;
   int width = 0, height = 0;
   // The planes, with the padding and alignment swscale's vector code
-  // writes into.
+  // writes into: all of them in the one buffer of plane 0.
   std::uint8_t* planes[4] = {};
   int strides[4] = {};
-  ~Scaler() {
-    av_freep(&planes[0]);
-    sws_freeContext(context);
-  }
+  AvPtr<std::uint8_t> buffer;
 };
 
 YuvConverter::YuvConverter(int width, int height, int scale) : scaler_(std::make_unique<Scaler>()) {
@@ -100,11 +138,12 @@ YuvConverter::YuvConverter(int width, int height, int scale) : scaler_(std::make
   s.height = height;
   const auto format = static_cast<AVPixelFormat>(PictureFormat(scale));
   Check(av_image_alloc(s.planes, s.strides, width, height, format, 64), "out of memory for pictures");
-  s.context = sws_getContext(width, height, AV_PIX_FMT_RGB0, width, height, format,
-                             SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr, nullptr);
-  if (!s.context) throw CaptureError("cannot convert the pictures to YUV");
+  s.buffer.reset(s.planes[0]);
+  s.context.reset(sws_getContext(width, height, AV_PIX_FMT_RGB0, width, height, format,
+                                 SWS_POINT | SWS_ACCURATE_RND | SWS_BITEXACT, nullptr, nullptr, nullptr));
   const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-  sws_setColorspaceDetails(s.context, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+  if (!s.context || sws_setColorspaceDetails(s.context.get(), bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16) < 0)
+    throw CaptureError("cannot convert the pictures to YUV");
 }
 
 YuvConverter::~YuvConverter() = default;
@@ -112,7 +151,8 @@ YuvConverter::~YuvConverter() = default;
 void YuvConverter::Convert(const std::uint32_t* rgb0) {
   const auto* source = reinterpret_cast<const std::uint8_t*>(rgb0);
   const int stride = 4 * scaler_->width;
-  sws_scale(scaler_->context, &source, &stride, 0, scaler_->height, scaler_->planes, scaler_->strides);
+  if (sws_scale(scaler_->context.get(), &source, &stride, 0, scaler_->height, scaler_->planes, scaler_->strides) <= 0)
+    throw CaptureError("cannot convert the pictures to YUV");
 }
 
 const std::uint8_t* YuvConverter::plane(int plane) const { return scaler_->planes[plane]; }
@@ -120,36 +160,27 @@ int YuvConverter::stride(int plane) const { return scaler_->strides[plane]; }
 
 struct MediaFile::State {
   MediaSettings settings;
-  AVFormatContext* format = nullptr;
+  AvPtr<AVFormatContext> format;  // with the streams, and the file once open
   CodecContext video, audio;
   AVStream* videoStream = nullptr;
   AVStream* audioStream = nullptr;
   std::unique_ptr<YuvConverter> toYuv;  // default codec only
-  AVFrame* picture = nullptr;
-  AVFrame* sound = nullptr;
-  AVPacket* packet = nullptr;
+  AvPtr<AVFrame> picture;
+  AvPtr<AVFrame> sound;
+  AvPtr<AVPacket> packet;
   std::int64_t pictures = 0;  // pictures sent: the next one's time stamp
   std::int64_t samples = 0;   // sound frames sent
   std::vector<float> pendingSound;  // interleaved, not yet a whole encoder frame
-  bool open = false;
-
-  ~State() {
-    if (open) avio_closep(&format->pb);
-    avformat_free_context(format);
-    av_frame_free(&picture);
-    av_frame_free(&sound);
-    av_packet_free(&packet);
-  }
 
   CodecContext OpenVideo() {
     const Codec& codec = settings.lossless ? kFfv1 : kH264;
-    CodecContext context(avcodec_alloc_context3(FindEncoder(codec)));
+    CodecContext context = NewEncoder(codec);
     context->width = settings.width;
     context->height = settings.height;
     context->time_base = {1, settings.fps};
     context->framerate = {settings.fps, 1};
     context->sample_aspect_ratio = {1, 1};
-    AVDictionary* options = nullptr;
+    Dictionary options;
     if (settings.lossless) {
       // The pixels as RGB, losslessly: FFV1 version 3 with the range coder
       // and the larger context model (a third of the size of the default
@@ -161,30 +192,29 @@ struct MediaFile::State {
       context->color_primaries = AVCOL_PRI_BT709;
       context->color_trc = AVCOL_TRC_IEC61966_2_1;
       context->level = 3;
-      av_dict_set(&options, "coder", "range_def", 0);
-      av_dict_set(&options, "context", "1", 0);
-      av_dict_set(&options, "slices", "4", 0);
-      av_dict_set(&options, "slicecrc", "1", 0);
+      options.Set("coder", "range_def");
+      options.Set("context", "1");
+      options.Set("slices", "4");
+      options.Set("slicecrc", "1");
     } else {
       context->pix_fmt = static_cast<AVPixelFormat>(PictureFormat(settings.scale));
       context->colorspace = AVCOL_SPC_BT709;
       context->color_range = AVCOL_RANGE_MPEG;
       context->color_primaries = AVCOL_PRI_BT709;
       context->color_trc = AVCOL_TRC_BT709;
-      av_dict_set(&options, "preset", kH264Preset, 0);
-      av_dict_set(&options, "crf", kH264Crf, 0);
+      options.Set("preset", kH264Preset);
+      options.Set("crf", kH264Crf);
     }
     context->thread_count = 0;  // as many as the machine has
     if (format->oformat->flags & AVFMT_GLOBALHEADER) context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    const int opened = avcodec_open2(context.get(), context->codec, &options);
-    av_dict_free(&options);
-    Check(opened, std::string("cannot start the ") + codec.name + " encoder");
+    Check(avcodec_open2(context.get(), context->codec, options.get()),
+          std::string("cannot start the ") + codec.name + " encoder");
     return context;
   }
 
   CodecContext OpenAudio() {
     const Codec& codec = settings.lossless ? kFlac : kAac;
-    CodecContext context(avcodec_alloc_context3(FindEncoder(codec)));
+    CodecContext context = NewEncoder(codec);
     context->sample_rate = audio::SampleRate;
     av_channel_layout_default(&context->ch_layout, 2);
     context->time_base = {1, audio::SampleRate};
@@ -200,7 +230,7 @@ struct MediaFile::State {
   }
 
   AVStream* AddStream(const AVCodecContext& context) {
-    AVStream* stream = avformat_new_stream(format, nullptr);
+    AVStream* stream = avformat_new_stream(format.get(), nullptr);
     if (!stream) throw CaptureError("out of memory for a stream");
     Check(avcodec_parameters_from_context(stream->codecpar, &context), "cannot describe a stream");
     stream->time_base = context.time_base;
@@ -212,22 +242,22 @@ struct MediaFile::State {
   void Encode(AVCodecContext& context, AVStream& stream, const AVFrame* frame) {
     Check(avcodec_send_frame(&context, frame), "cannot encode");
     for (;;) {
-      const int received = avcodec_receive_packet(&context, packet);
+      const int received = avcodec_receive_packet(&context, packet.get());
       if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
       Check(received, "cannot encode");
       // Every picture lasts one frame; without it MP4's edit list would end
       // at the last picture's start and drop that picture.
       if (context.codec_type == AVMEDIA_TYPE_VIDEO) packet->duration = 1;
-      av_packet_rescale_ts(packet, context.time_base, stream.time_base);
+      av_packet_rescale_ts(packet.get(), context.time_base, stream.time_base);
       packet->stream_index = stream.index;
-      Check(av_interleaved_write_frame(format, packet), "cannot write the file");
+      Check(av_interleaved_write_frame(format.get(), packet.get()), "cannot write the file");
     }
   }
 
   // Encodes `frames` frames of the pending sound.
   void EncodeSound(std::size_t frames) {
     sound->nb_samples = static_cast<int>(frames);
-    Check(av_frame_make_writable(sound), "out of memory for sound");
+    Check(av_frame_make_writable(sound.get()), "out of memory for sound");
     const float* in = pendingSound.data();
     if (settings.lossless) {
       auto* out = reinterpret_cast<std::int16_t*>(sound->data[0]);
@@ -242,7 +272,7 @@ struct MediaFile::State {
     }
     sound->pts = samples;
     samples += static_cast<std::int64_t>(frames);
-    Encode(*audio, *audioStream, sound);
+    Encode(*audio, *audioStream, sound.get());
     pendingSound.erase(pendingSound.begin(), pendingSound.begin() + static_cast<std::ptrdiff_t>(2 * frames));
   }
 };
@@ -253,27 +283,28 @@ MediaFile::MediaFile(const MediaSettings& settings) : state_(std::make_unique<St
   // The libraries' own chatter stays off; failures are reported here.
   av_log_set_level(AV_LOG_ERROR);
   // 1. The container, then the encoders, each with its stream.
-  Check(avformat_alloc_output_context2(&s.format, nullptr, settings.matroska ? "matroska" : "mp4", nullptr),
+  AVFormatContext* format = nullptr;
+  Check(avformat_alloc_output_context2(&format, nullptr, settings.matroska ? "matroska" : "mp4", nullptr),
         "cannot set up the container");
+  s.format.reset(format);
   s.video = s.OpenVideo();
   s.audio = s.OpenAudio();
   s.videoStream = s.AddStream(*s.video);
   s.audioStream = s.AddStream(*s.audio);
 
   // 2. The frames the encoders are given.
-  s.packet = av_packet_alloc();
-  s.picture = av_frame_alloc();
-  s.sound = av_frame_alloc();
-  if (!s.packet || !s.picture || !s.sound) throw CaptureError("out of memory for the encoders");
+  s.packet = Owned(av_packet_alloc(), "the encoders");
+  s.picture = Owned(av_frame_alloc(), "pictures");
+  s.sound = Owned(av_frame_alloc(), "sound");
   s.picture->format = s.video->pix_fmt;
   s.picture->width = settings.width;
   s.picture->height = settings.height;
-  Check(av_frame_get_buffer(s.picture, 0), "out of memory for pictures");
+  Check(av_frame_get_buffer(s.picture.get(), 0), "out of memory for pictures");
   s.sound->format = s.audio->sample_fmt;
   s.sound->sample_rate = audio::SampleRate;
   Check(av_channel_layout_copy(&s.sound->ch_layout, &s.audio->ch_layout), "out of memory for sound");
   s.sound->nb_samples = s.audio->frame_size;
-  Check(av_frame_get_buffer(s.sound, 0), "out of memory for sound");
+  Check(av_frame_get_buffer(s.sound.get(), 0), "out of memory for sound");
 
   // 3. RGB to YUV for the default codec.
   if (!settings.lossless) s.toYuv = std::make_unique<YuvConverter>(settings.width, settings.height, settings.scale);
@@ -284,22 +315,21 @@ MediaFile::~MediaFile() = default;
 void MediaFile::Open(const std::string& path) {
   State& s = *state_;
   // The muxer opens the file again by this name to move MP4's index.
+  char* url = av_strdup(path.c_str());
+  if (!url) throw CaptureError("out of memory for the file's name");
   av_free(s.format->url);
-  s.format->url = av_strdup(path.c_str());
+  s.format->url = url;
   Check(avio_open(&s.format->pb, path.c_str(), AVIO_FLAG_WRITE), "cannot write " + path);
-  s.open = true;
-  AVDictionary* options = nullptr;
+  Dictionary options;
   // MP4: the index at the front, so that players start before the whole
   // file has arrived.
-  if (!s.settings.matroska) av_dict_set(&options, "movflags", "+faststart", 0);
-  const int written = avformat_write_header(s.format, &options);
-  av_dict_free(&options);
-  Check(written, "cannot write " + path);
+  if (!s.settings.matroska) options.Set("movflags", "+faststart");
+  Check(avformat_write_header(s.format.get(), options.get()), "cannot write " + path);
 }
 
 void MediaFile::AddPicture(const std::uint32_t* rgb0) {
   State& s = *state_;
-  Check(av_frame_make_writable(s.picture), "out of memory for pictures");
+  Check(av_frame_make_writable(s.picture.get()), "out of memory for pictures");
   const int width = s.settings.width, height = s.settings.height;
   if (s.toYuv) {
     s.toYuv->Convert(rgb0);
@@ -318,7 +348,7 @@ void MediaFile::AddPicture(const std::uint32_t* rgb0) {
     }
   }
   s.picture->pts = s.pictures++;
-  s.Encode(*s.video, *s.videoStream, s.picture);
+  s.Encode(*s.video, *s.videoStream, s.picture.get());
 }
 
 void MediaFile::AddSound(const float* interleaved, std::size_t frames) {
@@ -334,8 +364,8 @@ void MediaFile::Finish() {
   if (!s.pendingSound.empty()) s.EncodeSound(s.pendingSound.size() / 2);
   s.Encode(*s.video, *s.videoStream, nullptr);
   s.Encode(*s.audio, *s.audioStream, nullptr);
-  Check(av_write_trailer(s.format), "cannot finish the file");
-  s.open = false;
+  Check(av_write_trailer(s.format.get()), "cannot finish the file");
+  // Closing writes what is still buffered: its failure is the file's.
   Check(avio_closep(&s.format->pb), "cannot finish the file");
 }
 

@@ -57,7 +57,7 @@ class YuvConverter {
   YuvConverter& operator=(const YuvConverter&) = delete;
 
   // Converts width x height words (red | green << 8 | blue << 16) into the
-  // converter's planes.
+  // converter's planes. Throws CaptureError when swscale fails.
   void Convert(const std::uint32_t* rgb0);
   // Plane 0 (Y), 1 (U) or 2 (V) of the last conversion: rows stride(plane)
   // bytes apart; U and V have half the columns and rows at an even scale.
@@ -72,7 +72,8 @@ class YuvConverter {
 class MediaFile {
  public:
   // Finds and opens the encoders. Throws CaptureError naming the codec
-  // when the installed libraries lack an encoder or refuse the settings.
+  // when the installed libraries lack an encoder or refuse the settings,
+  // and when memory runs out.
   explicit MediaFile(const MediaSettings& settings);
   // Frees everything; an unfinished file is left as far as it was written.
   ~MediaFile();
@@ -83,13 +84,14 @@ class MediaFile {
   // Throws CaptureError when it cannot.
   void Open(const std::string& path);
   // The next picture: width x height words, row-major, each
-  // red | green << 8 | blue << 16.
+  // red | green << 8 | blue << 16. Throws CaptureError when it cannot be
+  // converted, encoded or written.
   void AddPicture(const std::uint32_t* rgb0);
   // The next `frames` stereo frames of sound at 44,100 Hz, interleaved,
-  // within -1..1.
+  // within -1..1. Throws CaptureError when it cannot be encoded or written.
   void AddSound(const float* interleaved, std::size_t frames);
   // Encodes what is pending, writes the file's index and closes it. Throws
-  // CaptureError when writing fails.
+  // CaptureError when writing or closing fails.
   void Finish();
 
   struct State;

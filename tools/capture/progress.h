@@ -1,5 +1,6 @@
 // The progress bar on a terminal: frames done, the capture's speed as a
-// multiple of real time, and the time left.
+// multiple of real time, and the time left; and where the time went, for
+// the summary.
 #pragma once
 
 #include <chrono>
@@ -13,6 +14,26 @@ namespace capture {
 // capture at `fps`, `seconds` of work after the start, at most `width`
 // characters wide.
 std::string ProgressLine(std::int64_t done, std::int64_t total, int fps, double seconds, int width);
+
+// Seconds of work spent in each part of a capture.
+struct Timings {
+  double show = 0.0;     // running the show: rendering the cells, the song
+  double picture = 0.0;  // rasterising and enlarging the cells
+  double encode = 0.0;   // encoding and writing
+};
+
+// Adds the seconds from its construction to its destruction to `total`.
+class Stopwatch {
+ public:
+  explicit Stopwatch(double& total) : total_(total) {}
+  ~Stopwatch() { total_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
+  Stopwatch(const Stopwatch&) = delete;
+  Stopwatch& operator=(const Stopwatch&) = delete;
+
+ private:
+  double& total_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
 
 class Progress {
  public:
