@@ -246,8 +246,8 @@ void OnFatalSignal(int sig, siginfo_t* info, void*) {
 // installs the handlers and puts the previous actions back.
 struct SignalRule {
   int sig;
-  void (*handler)(int);                        // or, for the fatal ones,
-  void (*faultHandler)(int, siginfo_t*, void*);  // with the fault's details
+  void (*handler)(int);                          // a plain handler, or null
+  void (*faultHandler)(int, siginfo_t*, void*);  // the fatal signals' handler, told the fault
 };
 constexpr SignalRule kSignalRules[] = {
     // End requests: the first is noted, a second one leaves at once.
