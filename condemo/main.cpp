@@ -7,6 +7,7 @@
 
 #include "condemo/show.h"
 #include "kalt/options.h"
+#include "terminal/terminal.h"
 
 namespace {
 

@@ -1,13 +1,18 @@
 #include "condemo/show.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
 #include "condemo/director.h"
 #include "condemo/logos.h"
 #include "condemo/render.h"
+#include "gldisplay/terminal_display.h"
+#include "gldisplay/window_display.h"
 #include "kalt/worker_pool.h"
 #include "music/song.h"
+#include "terminal/terminal.h"
 
 namespace condemo {
 
@@ -15,6 +20,37 @@ namespace {
 
 // The millisecond clock's unit in seconds: 0.001 as a float, widened.
 constexpr double kSecondsPerTick = static_cast<double>(0.001f);
+
+constexpr int kEscape = 27;  // also a window's close request
+
+// The screen, taken at once: the terminal, or a window (not full screen,
+// since the show was asked for one). Null after a message on stderr (and,
+// for the window, in a message box where a display exists) when standard
+// output is not a terminal, or no window can be opened.
+std::unique_ptr<gldisplay::KaltWindow> OpenScreen(const ShowOptions& options) {
+  if (options.screen == ScreenKind::kWindow) {
+    auto window = std::make_unique<gldisplay::RarodIdazer>(gldisplay::WindowOptions{.title = kShowTitle});
+    if (!window->Open()) return nullptr;  // after its message
+    return window;
+  }
+  auto terminal =
+      std::make_unique<gldisplay::TerminalDisplay>(gldisplay::TerminalOptions{kShowTitle, options.encoding});
+  try {
+    terminal->Open();
+  } catch (const term::TerminalError& e) {
+    std::fprintf(stderr, "condemo: %s\n", e.what());
+    return nullptr;
+  }
+  return terminal;
+}
+
+// Takes the typed keys, oldest first, until the queue is empty; whether one
+// of them was Escape (or a close request).
+bool EscapeTyped(gldisplay::KaltWindow& screen) {
+  bool escape = false;
+  for (int key = screen.TakeKey(); key != 0; key = screen.TakeKey()) escape |= key == kEscape;
+  return escape;
+}
 
 }  // namespace
 
@@ -26,7 +62,7 @@ int HardwareWorkerCount() {
 ShowResult PlayShow(const ShowOptions& options) {
   ShowResult result;
   // Start-up: the console, the clock, the song.
-  std::unique_ptr<Screen> screen = OpenScreen(options.screen, kShowTitle, options.encoding);
+  std::unique_ptr<gldisplay::KaltWindow> screen = OpenScreen(options);
   if (!screen) {
     result.exitStatus = 1;
     return result;
@@ -59,9 +95,10 @@ ShowResult PlayShow(const ShowOptions& options) {
     frame.sceneTime = sceneTime;
     RenderFrame(frame, workers, grid);
     ++frame.frameNumber;
-    // 3. The logos over it, and the whole grid to the terminal.
+    // 3. The logos over it, and the whole grid to the screen.
     DrawLogos(grid, jitter, logoRandom, order, frame.pulse);
-    screen->Present(grid.cells);
+    std::copy(grid.cells.begin(), grid.cells.end(), screen->cells().begin());
+    screen->Present();
     if (options.frameShown) options.frameShown(grid, order);
     // 4. The flashes fade by the frame's time step.
     frameDelta = sceneTime - previousTime;
@@ -69,8 +106,9 @@ ShowResult PlayShow(const ShowOptions& options) {
     previousTime = sceneTime;
     result.seconds = sceneTime;
     // 5. The end of the song, or a key or signal.
-    const term::EndRequest end = screen->PollEnd();
-    if (order >= kEndOrder || end.end) {
+    const bool escape = EscapeTyped(*screen);
+    const gldisplay::EndRequest end = screen->EndRequested();
+    if (order >= kEndOrder || escape || end.end) {
       result.endSignal = end.signal;
       break;
     }

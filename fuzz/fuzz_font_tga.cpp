@@ -2,6 +2,7 @@
 // cells with whatever it accepted.
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "gldisplay/cells.h"
 #include "gldisplay/font_tga.h"
@@ -13,8 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (loaded && image.data.size() != std::size_t{image.width} * image.height * (image.bitsPerPixel / 8)) std::abort();
 
   // Every character over the image, whatever its size.
-  gldisplay::Surface cells(16, 16), pixels(128, 128);
-  for (std::size_t i = 0; i < cells.words.size(); ++i) cells.words[i] = static_cast<std::uint32_t>(i) | 0x7A0000u;
-  gldisplay::RenderCells(cells, pixels, gldisplay::kPalette, image);
+  std::vector<kalt::Cell> cells(16 * 16);
+  for (std::size_t i = 0; i < cells.size(); ++i) cells[i] = {static_cast<std::uint16_t>(i), 0x7A};
+  gldisplay::Surface pixels(128, 128);
+  gldisplay::RenderCells({cells, 16, 16}, pixels, gldisplay::kPalette, image);
   return 0;
 }

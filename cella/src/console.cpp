@@ -2,6 +2,7 @@
 // terminal, typed keys.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 
 #include "console_screen.h"
 #include "gldisplay/terminal_display.h"
+#include "gldisplay/window_display.h"
+#include "terminal/terminal.h"
 
 namespace cella {
 
@@ -38,45 +41,43 @@ void ConsoleInit() {
   if (choice.unknownSetting)
     std::fprintf(stderr, "cella: CELLA_DISPLAY=\"%s\" is neither terminal nor window; choosing by itself\n", setting);
   if (choice.driver == ConsoleDriver::kTerminal) {
-    // The terminal is taken over by the first frame.
-    ConsoleScreen = new gldisplay::TerminalDisplay();
+    // The terminal is taken over by the first frame; colours in 24 bits
+    // when COLORTERM asks for them.
+    gldisplay::TerminalOptions options;
+    options.encoding.trueColour = term::WantsTrueColour(std::getenv("COLORTERM"));
+    ConsoleScreen = new gldisplay::TerminalDisplay(options);
     return;
   }
-  // 1, 2. The display; it lives to the end of the process.
-  auto* window = new gldisplay::RarodIdazer();
-  ConsoleScreen = window;
-  // 3. The 640 by 400 pixel surface in place of the base's screen.
-  window->screen = std::make_unique<gldisplay::Surface>(640, 400);
-  // 4. The 80 by 50 cell screen.
-  window->cells = std::make_unique<gldisplay::Surface>(80, 50);
-  // 5. The show starts in full screen, unless CELLA_FULLSCREEN=0 asks for
-  //    the 640 by 400 window.
+  // The window, opened by the first frame; it starts in full screen, unless
+  // CELLA_FULLSCREEN=0 asks for the 640 by 400 window. The display lives to
+  // the end of the process.
   const char* fullScreen = std::getenv("CELLA_FULLSCREEN");
-  window->fullScreen = Set(fullScreen) && std::strcmp(fullScreen, "0") == 0 ? 0 : 1;
+  ConsoleScreen = new gldisplay::RarodIdazer({.fullScreen = !(Set(fullScreen) && std::strcmp(fullScreen, "0") == 0)});
 }
 
-void CopyToScreen(const Canvas& canvas, int srcX, int srcY, int width, int height, gldisplay::Surface& cells) {
-  ForEachShownCell(canvas, srcX, srcY, width, height, cells.width, cells.height,
-                   [&cells](std::int64_t x, std::int64_t y, const Pixel& pixel) {
-                     std::uint32_t& word = cells.words[static_cast<std::size_t>(y * cells.width + x)];
-                     word = ScreenWord(word, pixel);
-                   });
-}
-
-void CopyToCells(const Canvas& canvas, int srcX, int srcY, int width, int height,
-                 std::span<kalt::Cell, kalt::kConsoleCells> cells) {
-  ForEachShownCell(canvas, srcX, srcY, width, height, kalt::kConsoleColumns, kalt::kConsoleRows,
-                   [cells](std::int64_t x, std::int64_t y, const Pixel& pixel) {
-                     cells[static_cast<std::size_t>(y * kalt::kConsoleColumns + x)] = ConsoleCell(pixel);
-                   });
+void CopyToFrame(const Canvas& canvas, int srcX, int srcY, int width, int height, std::span<kalt::Cell> cells,
+                 int columns, int rows) {
+  // 1. The rectangle starts inside the canvas's top and left edges.
+  const std::int64_t left = std::max(srcX, 0);
+  const std::int64_t top = std::max(srcY, 0);
+  // 2. It ends at the canvas's right and bottom edges, ...
+  std::int64_t right = left + std::min<std::int64_t>(width, canvas.width - left);
+  std::int64_t bottom = top + std::min<std::int64_t>(height, canvas.height - top);
+  // 3. ... after at most a screenful of 80 columns and 50 rows, ...
+  right = std::min<std::int64_t>(right, left + 80);
+  bottom = std::min<std::int64_t>(bottom, top + 50);
+  // 4. ... and at the frame's edges: each cell at its own position.
+  right = std::min<std::int64_t>(right, columns);
+  bottom = std::min<std::int64_t>(bottom, rows);
+  for (std::int64_t y = top; y < bottom; ++y)
+    for (std::int64_t x = left; x < right; ++x)
+      cells[static_cast<std::size_t>(y * columns + x)] = ConsoleCell(canvas.data[y * canvas.width + x]);
 }
 
 void ConsoleBlit(Canvas* canvas, int srcX, int srcY, int /*dstX*/, int /*dstY*/, int width, int height) {
   if (!ConsoleScreen || !canvas) return;
-  if (auto* window = dynamic_cast<gldisplay::RarodIdazer*>(ConsoleScreen))
-    CopyToScreen(*canvas, srcX, srcY, width, height, *window->cells);
-  else if (auto* terminal = dynamic_cast<gldisplay::TerminalDisplay*>(ConsoleScreen))
-    CopyToCells(*canvas, srcX, srcY, width, height, terminal->cells);
+  CopyToFrame(*canvas, srcX, srcY, width, height, ConsoleScreen->cells(), ConsoleScreen->columns(),
+              ConsoleScreen->rows());
   // 5. One frame.
   ConsoleScreen->Present();
 }

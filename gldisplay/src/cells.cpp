@@ -43,16 +43,17 @@ bool FontHasGlyphs(const FontImage& font) {
   return last < font.data.size();
 }
 
-void RenderCells(const Surface& cells, Surface& pixels, const Rgb* palette, const FontImage& font) {
+void RenderCells(kalt::CellView frame, Surface& pixels, const Rgb* palette, const FontImage& font) {
+  if (!frame.Whole()) return;
   const bool glyphs = FontHasGlyphs(font);
   const std::size_t line = LineBytes(font);
-  for (int row = 0; row < cells.height; ++row) {
-    for (int column = 0; column < cells.width; ++column) {
+  for (int row = 0; row < frame.rows; ++row) {
+    for (int column = 0; column < frame.columns; ++column) {
       // 1. The cell's glyph and its two colours.
-      const std::uint32_t cell = cells.words[static_cast<std::size_t>(row) * cells.width + column];
-      const unsigned c = cell & 0xFF;
-      const std::uint32_t fg = PixelWord(palette[(cell >> 16) & 15]);
-      const std::uint32_t bg = PixelWord(palette[(cell >> 20) & 15]);
+      const kalt::Cell cell = frame.cells[static_cast<std::size_t>(row) * frame.columns + column];
+      const unsigned c = cell.ch & 0xFF;
+      const std::uint32_t fg = PixelWord(palette[cell.attr & 15]);
+      const std::uint32_t bg = PixelWord(palette[(cell.attr >> 4) & 15]);
       // 2. Its 8 by 8 pixels, ink in the foreground colour.
       for (int k = 0; k < kGlyphSize; ++k) {
         const int y = row * kGlyphSize + k;

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "kalt/alert.h"
 #include "terminal/terminal.h"
@@ -13,51 +14,52 @@ namespace gldisplay {
 namespace {
 
 constexpr int kInterrupt = 3;  // Ctrl+C
-constexpr int kCloseRequest = 27;
 
 }  // namespace
 
-TerminalDisplay::TerminalDisplay() = default;
+TerminalDisplay::TerminalDisplay(TerminalOptions options)
+    : KaltWindow(kalt::kConsoleColumns, kalt::kConsoleRows), options_(std::move(options)) {}
+
 TerminalDisplay::~TerminalDisplay() = default;
 
-void TerminalDisplay::SetTitle(const char* text) { title = text; }
+void TerminalDisplay::Open() {
+  if (!terminal_) terminal_ = std::make_unique<term::Terminal>(options_.title, options_.encoding);
+}
 
-bool TerminalDisplay::RequestEnd() {
-  if (endQueued_) return true;
-  endQueued_ = QueueKey(kCloseRequest);  // a full queue takes it at a later request
-  return false;
+DisplayStats TerminalDisplay::Stats() const {
+  if (!terminal_) return {};
+  const term::TerminalStats& stats = terminal_->stats();
+  return {stats.frames, stats.bytes, stats.dropped};
 }
 
 void TerminalDisplay::Present() {
   // 1. The terminal, taken over at the first frame. Without one nothing
   //    can be shown and no key can reach the program.
-  if (!terminal_) {
-    try {
-      // REP as far as the terminal says it repeats (see term::Terminal).
-      const term::EncodeOptions encoding{.trueColour = term::WantsTrueColour(std::getenv("COLORTERM")),
-                                         .repeat = term::Repeat::kAnyGlyph};
-      terminal_ = std::make_unique<term::Terminal>(title ? title : "", encoding);
-    } catch (const term::TerminalError& e) {
-      kalt::ShowAlert("ERROR", "Can't show the screen in the terminal.", e.what());
-      std::exit(EXIT_FAILURE);
-    }
+  try {
+    Open();
+  } catch (const term::TerminalError& e) {
+    kalt::ShowAlert("ERROR", "Can't show the screen in the terminal.", e.what());
+    std::exit(EXIT_FAILURE);
   }
 
   // 2. The cells.
-  terminal_->Present(cells);
+  terminal_->Present(term::GridView(cells().data(), term::kGridCells));
 
   // 3. The keys, and the requests to end.
   typed_.clear();
-  const term::EndRequest end = terminal_->PollKeys(typed_);
+  terminal_->ReadKeys(typed_);
   for (const int code : typed_) {
     if (code != kInterrupt) {
       QueueKey(code);
-    } else if (RequestEnd()) {
+    } else if (RequestEnd(SIGINT)) {
       terminal_.reset();
       term::DieOf(SIGINT);
     }
   }
-  if (end.end) RequestEnd();
+  if (const int sig = terminal_->EndSignal(); sig != 0 && !signalSeen_) {
+    signalSeen_ = true;
+    RequestEnd(sig);
+  }
 }
 
 }  // namespace gldisplay

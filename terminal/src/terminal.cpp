@@ -23,7 +23,6 @@ namespace {
 // Process-wide state, shared with the signal handlers: plain values set
 // before the handlers are installed, and lock-free atomics.
 constexpr int kIn = STDIN_FILENO;
-constexpr char kCtrlZ = 0x1A;
 
 // Leaves the terminal as the shell expects it: CAN first (it cancels an
 // escape sequence cut short by a crash, a stop or discarded output), then
@@ -63,31 +62,63 @@ int g_stderrCapture = -1;  // the memory file standing in for it
 std::atomic<int> g_endSignal{0};
 std::atomic<bool> g_resized{false};
 
-constexpr std::array kEndSignals = {SIGINT, SIGTERM, SIGHUP};
-constexpr std::array kStopSignals = {SIGTSTP, SIGTTIN, SIGTTOU};
-constexpr std::array kFatalSignals = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP,
-                                      SIGSYS,  SIGQUIT, SIGXCPU, SIGXFSZ};
 // The actions in place before ours, indexed by signal number.
 std::array<struct sigaction, NSIG> g_previous;
 // The fatal handler's stack, so that a stack overflow is restored too.
 alignas(16) char g_altStack[64 * 1024];
 
-// Writes all of `size` bytes, retrying after signals and partial writes and
-// waiting while a non-blocking descriptor is full. Async-signal-safe.
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
+// How a write loop ended.
+enum class Written { kAll, kLater, kStopped, kFailed };
+
+// The writer that asks nobody before it writes (the restore, from signal
+// handlers too).
+struct AnyTime {
+  bool Enter() const { return true; }
+  void Leave() const {}
+};
+
+// The one write loop: writes data[sent, size), advancing sent, retrying
+// after signals and partial writes and waiting while a non-blocking
+// descriptor is full: for good with waitMillis below 0 (kAll or kFailed),
+// else up to waitMillis in all (kLater when time ran out). guard.Enter()
+// is asked before every write and stops the loop (kStopped) when false;
+// guard.Leave() follows every write it allowed. kFailed when the
+// descriptor takes no more bytes (an error, or a write of nothing).
+// Async-signal-safe for a negative wait and a guard that is.
+template <class Guard>
+Written WriteLoop(int fd, const char* data, std::size_t size, std::size_t& sent, int waitMillis, Guard& guard) {
+  const std::uint64_t deadline = waitMillis < 0 ? 0 : Milliseconds() + static_cast<std::uint64_t>(waitMillis);
+  while (sent < size) {
+    if (!guard.Enter()) return Written::kStopped;
+    const ssize_t n = write(fd, data + sent, size - sent);
+    const int error = errno;
+    guard.Leave();
     if (n > 0) {
-      data += n;
-      size -= static_cast<std::size_t>(n);
-    } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      sent += static_cast<std::size_t>(n);
+    } else if (n < 0 && error == EINTR) {
+      continue;
+    } else if (n < 0 && (error == EAGAIN || error == EWOULDBLOCK)) {
+      int wait = -1;
+      if (waitMillis >= 0) {
+        const std::uint64_t now = Milliseconds();
+        if (now >= deadline) return Written::kLater;
+        wait = static_cast<int>(deadline - now);
+      }
       pollfd p{fd, POLLOUT, 0};
-      poll(&p, 1, -1);
-    } else if (n < 0 && errno != EINTR) {
-      return false;
+      poll(&p, 1, wait);
+    } else {
+      return Written::kFailed;
     }
   }
-  return true;
+  return Written::kAll;
+}
+
+// Writes all of `size` bytes, waiting as long as it takes. Async-signal-
+// safe.
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  std::size_t sent = 0;
+  AnyTime anyTime;
+  return WriteLoop(fd, data, size, sent, -1, anyTime) == Written::kAll;
 }
 
 void CaptureStandardError() {
@@ -211,12 +242,53 @@ void OnFatalSignal(int sig, siginfo_t* info, void*) {
   RaiseWithPreviousAction(sig);
 }
 
-void Install(int sig, void (*handler)(int)) {
+// Every signal the session handles, and how: the one table that both
+// installs the handlers and puts the previous actions back.
+struct SignalRule {
+  int sig;
+  void (*handler)(int);                          // a plain handler, or null
+  void (*faultHandler)(int, siginfo_t*, void*);  // the fatal signals' handler, told the fault
+};
+constexpr SignalRule kSignalRules[] = {
+    // End requests: the first is noted, a second one leaves at once.
+    {SIGINT, OnEndSignal, nullptr},
+    {SIGTERM, OnEndSignal, nullptr},
+    {SIGHUP, OnEndSignal, nullptr},
+    {SIGWINCH, OnResize, nullptr},
+    {SIGCONT, OnContinue, nullptr},
+    // Stops: each holds the others off while it gives the terminal back.
+    {SIGTSTP, OnStopSignal, nullptr},
+    {SIGTTIN, OnStopSignal, nullptr},
+    {SIGTTOU, OnStopSignal, nullptr},
+    // Fatal signals, handled on a stack of their own (so that a stack
+    // overflow is restored too), a fault raised again inside the handler
+    // included.
+    {SIGSEGV, nullptr, OnFatalSignal},
+    {SIGBUS, nullptr, OnFatalSignal},
+    {SIGFPE, nullptr, OnFatalSignal},
+    {SIGILL, nullptr, OnFatalSignal},
+    {SIGABRT, nullptr, OnFatalSignal},
+    {SIGTRAP, nullptr, OnFatalSignal},
+    {SIGSYS, nullptr, OnFatalSignal},
+    {SIGQUIT, nullptr, OnFatalSignal},
+    {SIGXCPU, nullptr, OnFatalSignal},
+    {SIGXFSZ, nullptr, OnFatalSignal},
+};
+
+struct sigaction ActionOf(const SignalRule& rule) {
   struct sigaction action {};
-  action.sa_handler = handler;
   sigemptyset(&action.sa_mask);
+  if (rule.faultHandler) {
+    action.sa_sigaction = rule.faultHandler;
+    action.sa_flags = SA_SIGINFO | SA_NODEFER | SA_ONSTACK;
+    return action;
+  }
+  action.sa_handler = rule.handler;
   action.sa_flags = SA_RESTART;
-  sigaction(sig, &action, &g_previous[sig]);
+  if (rule.handler == OnStopSignal)
+    for (const SignalRule& other : kSignalRules)
+      if (other.handler == OnStopSignal) sigaddset(&action.sa_mask, other.sig);
+  return action;
 }
 
 void InstallHandlers() {
@@ -224,32 +296,14 @@ void InstallHandlers() {
   altStack.ss_sp = g_altStack;
   altStack.ss_size = sizeof g_altStack;
   sigaltstack(&altStack, nullptr);
-  for (const int sig : kEndSignals) Install(sig, OnEndSignal);
-  Install(SIGWINCH, OnResize);
-  Install(SIGCONT, OnContinue);
-  for (const int sig : kStopSignals) {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (const int other : kStopSignals) sigaddset(&action.sa_mask, other);
-    action.sa_flags = SA_RESTART;
-    sigaction(sig, &action, &g_previous[sig]);
-  }
-  for (const int sig : kFatalSignals) {
-    struct sigaction action {};
-    action.sa_sigaction = OnFatalSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_SIGINFO | SA_NODEFER | SA_ONSTACK;
-    sigaction(sig, &action, &g_previous[sig]);
+  for (const SignalRule& rule : kSignalRules) {
+    const struct sigaction action = ActionOf(rule);
+    sigaction(rule.sig, &action, &g_previous[rule.sig]);
   }
 }
 
 void RemoveHandlers() {
-  for (const int sig : kEndSignals) sigaction(sig, &g_previous[sig], nullptr);
-  for (const int sig : kStopSignals) sigaction(sig, &g_previous[sig], nullptr);
-  sigaction(SIGWINCH, &g_previous[SIGWINCH], nullptr);
-  sigaction(SIGCONT, &g_previous[SIGCONT], nullptr);
-  for (const int sig : kFatalSignals) sigaction(sig, &g_previous[sig], nullptr);
+  for (const SignalRule& rule : kSignalRules) sigaction(rule.sig, &g_previous[rule.sig], nullptr);
   stack_t disable{};
   disable.ss_flags = SS_DISABLE;
   sigaltstack(&disable, nullptr);
@@ -395,33 +449,24 @@ bool Terminal::HoldTerminal() {
 // a terminal that does not take it at once; what is left stays for later.
 // Output meant for the terminal before a give-back is dropped.
 void Terminal::Flush(int waitMillis) {
-  const std::uint64_t deadline = Milliseconds() + static_cast<std::uint64_t>(waitMillis);
-  while (sent_ < output_.size()) {
-    g_busy.store(gettid());
-    if (!g_taken.load() || g_givenBack.load() != givenBackSeen_) {
+  // The writer marks itself busy, so that a give-back on another thread
+  // waits for its write, and stops once the terminal was given back.
+  struct WhileOurs {
+    unsigned givenBackSeen;
+    bool Enter() const {
+      g_busy.store(gettid());
+      if (g_taken.load() && g_givenBack.load() == givenBackSeen) return true;
       g_busy.store(0);
-      screen_.valid = false;
-      break;
+      return false;
     }
-    const ssize_t n = write(g_out, output_.data() + sent_, output_.size() - sent_);
-    const int error = errno;
-    g_busy.store(0);
-    if (n > 0) {
-      sent_ += static_cast<std::size_t>(n);
-      stats_.bytes += static_cast<std::uint64_t>(n);
-    } else if (n < 0 && error == EINTR) {
-      continue;
-    } else if (n < 0 && (error == EAGAIN || error == EWOULDBLOCK)) {
-      const std::uint64_t now = Milliseconds();
-      if (now >= deadline) return;
-      pollfd p{g_out, POLLOUT, 0};
-      poll(&p, 1, static_cast<int>(deadline - now));
-    } else {  // the terminal is gone
-      lost_ = true;
-      screen_.valid = false;
-      break;
-    }
-  }
+    void Leave() const { g_busy.store(0); }
+  } whileOurs{givenBackSeen_};
+  const std::size_t before = sent_;
+  const Written written = WriteLoop(g_out, output_.data(), output_.size(), sent_, waitMillis, whileOurs);
+  stats_.bytes += sent_ - before;
+  if (written == Written::kLater) return;
+  if (written == Written::kFailed) lost_ = true;  // the terminal is gone
+  if (written != Written::kAll) screen_.valid = false;
   output_.clear();
   sent_ = 0;
 }
@@ -457,9 +502,9 @@ bool Terminal::Present(GridView grid) {
 // The answers to the REP question, in the order asked: ASCII, then any
 // glyph. REP is used as far as the terminal repeats and the caller allows.
 // A report from another row is a key (Alt+F3 reads "ESC [ 1 ; 3 R").
-void Terminal::OnCursorReport(const KeyScan& scan) {
-  if (probeReplies_ == 0 || scan.reportRow != kProbeRow) return;
-  const bool repeated = scan.reportColumn == kRepeatedColumn;
+void Terminal::OnCursorReport(int row, int column) {
+  if (probeReplies_ == 0 || row != kProbeRow) return;
+  const bool repeated = column == kRepeatedColumn;
   if (probeReplies_ == 2 && repeated) encoding_.repeat = Repeat::kAscii;
   if (probeReplies_ == 1 && repeated && encoding_.repeat == Repeat::kAscii) encoding_.repeat = repeatAllowed_;
   --probeReplies_;
@@ -472,49 +517,17 @@ void Terminal::Suspend() {
   kill(0, SIGTSTP);
 }
 
-EndRequest Terminal::PollEnd() {
+void Terminal::ReadKeys(std::vector<int>& typed) {
+  // Each event the scanner finds: typed keys to the caller, reports to the
+  // REP question; true for the suspend key, which ends the reading.
+  const auto take = [&](const KeyEvent& event) {
+    if (event.kind == KeyEvent::Kind::kTyped) typed.push_back(event.code);
+    if (event.kind == KeyEvent::Kind::kCursorReport) OnCursorReport(event.row, event.column);
+    return event.kind == KeyEvent::Kind::kSuspend;
+  };
   // Read whatever arrived; after an ESC wait briefly for the rest of a
   // sequence before taking it as the Escape key. Keys are read only while
   // the terminal is the show's.
-  bool suspend = false;
-  while (inputOpen_ && endKey_ == Key::kNone && !suspend && g_taken.load()) {
-    const bool awaiting = AwaitingMore(keyScan_);
-    pollfd p{kIn, POLLIN, 0};
-    const int ready = poll(&p, 1, awaiting ? kLoneEscapeMillis : 0);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready == 0) {
-      if (awaiting) endKey_ = EndOfBurst(keyScan_);
-      break;
-    }
-    char bytes[256];
-    const ssize_t n = ready > 0 && (p.revents & POLLNVAL) == 0 ? read(kIn, bytes, sizeof bytes) : 0;
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {  // end of input or hang-up: only signals can end the show now
-      inputOpen_ = false;
-      endKey_ = EndOfBurst(keyScan_);
-      break;
-    }
-    for (ssize_t i = 0; i < n && endKey_ == Key::kNone && !suspend; ++i) {
-      const Key key = ScanKeys(keyScan_, std::string_view(bytes + i, 1));
-      if (key == Key::kCursorReport) {
-        OnCursorReport(keyScan_);
-      } else if (key == Key::kSuspend) {
-        suspend = true;  // the rest of the burst was typed before the stop: dropped
-      } else {
-        endKey_ = key;
-      }
-    }
-  }
-  if (suspend) Suspend();
-
-  if (endKey_ == Key::kEscape) return {true, 0};
-  if (endKey_ == Key::kInterrupt) return {true, SIGINT};
-  if (const int sig = g_endSignal.load()) return {true, sig};
-  if (lost_) return {true, SIGHUP};
-  return {};
-}
-
-EndRequest Terminal::PollKeys(std::vector<int>& typed) {
   bool suspend = false;
   while (inputOpen_ && !suspend && g_taken.load()) {
     const bool awaiting = AwaitingMore(keyScan_);
@@ -525,27 +538,19 @@ EndRequest Terminal::PollKeys(std::vector<int>& typed) {
     const ssize_t n = ready > 0 && (p.revents & POLLNVAL) == 0 ? read(kIn, bytes, sizeof bytes) : 0;
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {  // nothing more for now, or no input any more
-      if (ready != 0) inputOpen_ = false;
-      if (awaiting || ready != 0)
-        if (EndOfBurst(keyScan_) == Key::kEscape) typed.push_back(27);
+      if (ready != 0) inputOpen_ = false;  // only signals can end the show now
+      if (awaiting || ready != 0) take(EndOfBurst(keyScan_));
       break;
     }
-    // Byte by byte, for Ctrl+Z (which types nothing: it stops, as in
-    // PollEnd) and the answers to the REP question.
-    for (ssize_t i = 0; i < n && !suspend; ++i) {
-      if (keyScan_.phase == KeyScan::Phase::kGround && bytes[i] == kCtrlZ) {
-        suspend = true;
-        continue;
-      }
-      const int reports = keyScan_.reports;
-      ScanTyped(keyScan_, std::string_view(bytes + i, 1), typed);
-      if (keyScan_.reports != reports) OnCursorReport(keyScan_);
-    }
+    // The rest of a burst after Ctrl+Z was typed before the stop: dropped.
+    for (ssize_t i = 0; i < n && !suspend; ++i) suspend = take(ScanKey(keyScan_, bytes[i]));
   }
   if (suspend) Suspend();
-  if (const int sig = g_endSignal.load()) return {true, sig};
-  if (lost_) return {true, SIGHUP};
-  return {};
+}
+
+int Terminal::EndSignal() const {
+  if (const int sig = g_endSignal.load()) return sig;
+  return lost_ ? SIGHUP : 0;
 }
 
 void DieOf(int sig) {

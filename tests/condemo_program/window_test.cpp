@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "x_requests.h"
 #include "xvfb.h"
@@ -49,13 +50,13 @@ class CondemoWindow : public ::testing::Test {
   const std::string errors_ = ::testing::TempDir() + "condemo-window-" + std::to_string(getpid()) + ".txt";
 };
 
-// The picture of a probe's grid line: cell words from the tokens, drawn
-// with the run tree's font.
+// The picture of a probe's grid line: cells from the tokens, drawn with the
+// run tree's font.
 Surface GridPixels(const std::string& line) {
-  Surface cells(80, 50);
-  for (std::size_t i = 0; i < cells.words.size(); ++i) {
-    const unsigned long cell = std::stoul(line.substr(i * 4, 4), nullptr, 16);
-    cells.words[i] = static_cast<std::uint32_t>((cell >> 8) | (cell & 0xFF) << 16);
+  std::vector<kalt::Cell> cells(80 * 50);
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const unsigned long word = std::stoul(line.substr(i * 4, 4), nullptr, 16);
+    cells[i] = {static_cast<std::uint16_t>(word >> 8), static_cast<std::uint16_t>(word & 0xFF)};
   }
   return gldisplay_test::DrawnCells(cells);
 }

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "kalt_test/tools.h"
 #include "run_tree.h"
@@ -53,12 +54,12 @@ Surface FramegrabPixels(const std::string& beat) {
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   std::istringstream tokens(ReadFile(txt));
   std::remove(txt.c_str());
-  Surface cells(80, 50);
+  std::vector<kalt::Cell> cells(80 * 50);
   std::string token;
-  for (std::uint32_t& word : cells.words) {
+  for (kalt::Cell& cell : cells) {
     tokens >> token;
-    const unsigned long cell = std::stoul(token, nullptr, 16);  // character byte, attribute byte
-    word = static_cast<std::uint32_t>((cell >> 8) | (cell & 0xFF) << 16);
+    const unsigned long word = std::stoul(token, nullptr, 16);  // character byte, attribute byte
+    cell = {static_cast<std::uint16_t>(word >> 8), static_cast<std::uint16_t>(word & 0xFF)};
   }
   return gldisplay_test::DrawnCells(cells);
 }

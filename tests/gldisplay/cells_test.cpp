@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "gldisplay/cells.h"
 
@@ -28,7 +29,15 @@ void Ink(FontImage& font, int c, int l, int k) {
   font.data[static_cast<std::size_t>(((c / 16) * 8 + k) * 128 + (c % 16) * 8 + l) * 3] = 0;
 }
 
-std::uint32_t Word(int c, int fg, int bg) { return static_cast<std::uint32_t>(c | fg << 16 | bg << 20); }
+kalt::Cell CellOf(int c, int fg, int bg) { return {static_cast<std::uint16_t>(c), static_cast<std::uint16_t>(fg | bg << 4)}; }
+
+// A frame of columns x rows cells, all {0, 0}.
+struct Frame {
+  Frame(int columns, int rows) : columns(columns), rows(rows), cells(static_cast<std::size_t>(columns * rows)) {}
+  kalt::CellView view() const { return {cells, columns, rows}; }
+  int columns, rows;
+  std::vector<kalt::Cell> cells;
+};
 
 std::uint32_t PixelAt(const Surface& pixels, int x, int y) { return pixels.words[y * pixels.width + x]; }
 
@@ -44,10 +53,11 @@ TEST(RenderCells, InkGlyphInForegroundBlankGlyphInBackground) {
   FontImage font = BlankAtlas();
   for (int k = 0; k < 8; ++k)
     for (int l = 0; l < 8; ++l) Ink(font, 219, l, k);
-  Surface cells(80, 50), pixels(640, 400);
-  cells.words[0] = Word(219, 12, 1);
-  cells.words[1] = Word(32, 12, 1);
-  RenderCells(cells, pixels, kPalette, font);
+  Frame cells(80, 50);
+  Surface pixels(640, 400);
+  cells.cells[0] = CellOf(219, 12, 1);
+  cells.cells[1] = CellOf(32, 12, 1);
+  RenderCells(cells.view(), pixels, kPalette, font);
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) {
       EXPECT_EQ(PixelAt(pixels, x, y), kRed) << x << "," << y;
@@ -58,13 +68,14 @@ TEST(RenderCells, InkGlyphInForegroundBlankGlyphInBackground) {
 
 TEST(RenderCells, GlyphTexelsLandOnTheirPixels) {
   // Glyph 'A' (atlas row 4, column 1) with ink on its diagonal and in the
-  // top-right texel; the other bits of the cell word are not read.
+  // top-right texel; the high bytes of the cell's words are not read.
   FontImage font = BlankAtlas();
   for (int d = 0; d < 8; ++d) Ink(font, 'A', d, d);
   Ink(font, 'A', 7, 0);
-  Surface cells(80, 50), pixels(640, 400);
-  cells.words[2 * 80 + 3] = Word('A', 15, 0) | 0xFF00FF00u;
-  RenderCells(cells, pixels, kPalette, font);
+  Frame cells(80, 50);
+  Surface pixels(640, 400);
+  cells.cells[2 * 80 + 3] = {'A' | 0xFF00, 15 | 0xFF00};
+  RenderCells(cells.view(), pixels, kPalette, font);
   for (int k = 0; k < 8; ++k)
     for (int l = 0; l < 8; ++l)
       EXPECT_EQ(PixelAt(pixels, 24 + l, 16 + k), k == l || (k == 0 && l == 7) ? kWhite : kBlack) << l << "," << k;
@@ -72,9 +83,10 @@ TEST(RenderCells, GlyphTexelsLandOnTheirPixels) {
 
 TEST(RenderCells, LastCellCoversTheBottomRightCorner) {
   FontImage font = BlankAtlas();
-  Surface cells(80, 50), pixels(640, 400);
-  cells.words[49 * 80 + 79] = Word(0, 0, 15);
-  RenderCells(cells, pixels, kPalette, font);
+  Frame cells(80, 50);
+  Surface pixels(640, 400);
+  cells.cells[49 * 80 + 79] = CellOf(0, 0, 15);
+  RenderCells(cells.view(), pixels, kPalette, font);
   for (int y = 390; y < 400; ++y)
     for (int x = 630; x < 640; ++x) EXPECT_EQ(PixelAt(pixels, x, y), x >= 632 && y >= 392 ? kWhite : kBlack);
 }
@@ -89,24 +101,37 @@ TEST(RenderCells, FontWithoutGlyphsShowsPaperOnly) {
   EXPECT_FALSE(gldisplay::FontHasGlyphs(cut));
   EXPECT_TRUE(gldisplay::FontHasGlyphs(BlankAtlas()));
   for (const FontImage* font : {&none, &cut}) {
-    Surface cells(2, 1), pixels(16, 8);
-    cells.words = {Word(219, 15, 4), Word(1, 15, 2)};
-    RenderCells(cells, pixels, kPalette, *font);
+    Frame cells(2, 1);
+    Surface pixels(16, 8);
+    cells.cells = {CellOf(219, 15, 4), CellOf(1, 15, 2)};
+    RenderCells(cells.view(), pixels, kPalette, *font);
     for (int x = 0; x < 16; ++x) EXPECT_EQ(PixelAt(pixels, x, 7), x < 8 ? 0x000080u : 0x008000u);
   }
 }
 
 TEST(RenderCells, SmallPixelSurfaceShowsTheTopLeftCells) {
   FontImage font = BlankAtlas();
-  Surface cells(3, 3), pixels(12, 10);
-  cells.words.assign(9, Word(0, 0, 15));
-  RenderCells(cells, pixels, kPalette, font);
+  Frame cells(3, 3);
+  Surface pixels(12, 10);
+  cells.cells.assign(9, CellOf(0, 0, 15));
+  RenderCells(cells.view(), pixels, kPalette, font);
   for (const std::uint32_t word : pixels.words) EXPECT_EQ(word, kWhite);
   Surface none(0, 0);
-  RenderCells(cells, none, kPalette, font);  // nothing to write
+  RenderCells(cells.view(), none, kPalette, font);  // nothing to write
   Surface negative(-4, 7);
   EXPECT_EQ(negative.width, 0);
   EXPECT_TRUE(negative.words.empty());
+}
+
+TEST(RenderCells, AFrameShortOfCellsDrawsNothing) {
+  FontImage font = BlankAtlas();
+  Frame cells(3, 3);
+  cells.cells.assign(9, CellOf(0, 0, 15));
+  Surface pixels(24, 24);
+  for (const kalt::CellView view : {kalt::CellView{cells.cells, 4, 3}, kalt::CellView{cells.cells, -3, -3}}) {
+    RenderCells(view, pixels, kPalette, font);
+    for (const std::uint32_t word : pixels.words) ASSERT_EQ(word, kBlack);
+  }
 }
 
 // The atlas that the build generates into the run tree.
@@ -119,9 +144,9 @@ TEST(GeneratedFont, IsAComplete24BitAtlas) {
   ASSERT_TRUE(gldisplay::FontHasGlyphs(font));
 
   const auto inkCount = [&font](int c) {
-    Surface cells(1, 1), pixels(8, 8);
-    cells.words[0] = Word(c, 15, 0);
-    RenderCells(cells, pixels, kPalette, font);
+    const kalt::Cell cell = CellOf(c, 15, 0);
+    Surface pixels(8, 8);
+    RenderCells({{&cell, 1}, 1, 1}, pixels, kPalette, font);
     int ink = 0;
     for (const std::uint32_t word : pixels.words) ink += word == kWhite;
     return ink;

@@ -1,8 +1,8 @@
-// The display's state without a window: the key queue, the key-menu gesture,
-// sizes.
+// The display's state without a window: the frame, the key queue, the
+// key-menu gesture, sizes.
 #include <gtest/gtest.h>
 
-#include "gldisplay/display.h"
+#include "gldisplay/window_display.h"
 
 namespace {
 
@@ -10,19 +10,21 @@ using gldisplay::MenuGesture;
 using gldisplay::MenuKey;
 using gldisplay::RarodIdazer;
 
-TEST(Display, StartsWindowlessWithItsDefaults) {
+TEST(Display, StartsWindowlessWithABlackFrame) {
   RarodIdazer display;
-  EXPECT_EQ(display.window, nullptr);
-  EXPECT_STREQ(display.title, "RarodIdazer");
-  EXPECT_EQ(display.screen->width, 80);
-  EXPECT_EQ(display.screen->height, 50);
-  EXPECT_EQ(display.cells, nullptr);
-  EXPECT_EQ(display.currentWidth, 640);
-  EXPECT_EQ(display.currentHeight, 400);
-  EXPECT_EQ(display.fullScreen, 0);
-  EXPECT_EQ(display.palette, gldisplay::kPalette);
-  display.SetTitle("Kalt");
-  EXPECT_STREQ(display.title, "Kalt");
+  EXPECT_EQ(display.window(), nullptr);
+  EXPECT_FALSE(display.fullScreen());
+  EXPECT_EQ(display.width(), 640);
+  EXPECT_EQ(display.height(), 400);
+  ASSERT_EQ(display.columns(), 80);
+  ASSERT_EQ(display.rows(), 50);
+  const kalt::CellView frame = display.frame();
+  ASSERT_EQ(frame.cells.size(), 4000u);
+  EXPECT_EQ(frame.cells.data(), display.cells().data());
+  for (const kalt::Cell cell : frame.cells) ASSERT_TRUE(cell.ch == 0 && cell.attr == 0);
+  EXPECT_FALSE(display.EndRequested().end);
+  EXPECT_EQ(display.Stats().frames, 0u);
+  EXPECT_TRUE(RarodIdazer({.title = "Kalt", .fullScreen = true}).fullScreen());
 }
 
 TEST(KeyQueue, ReadsInOrderThenZero) {
@@ -61,6 +63,7 @@ TEST(KeyQueue, TextArrivesAsCodePage437) {
   RarodIdazer display;
   display.QueueText("a\xC3\xA4\xE2\x96\x91\xE2\x82\xAC\xFFz");  // a, ä, ░, € (none), bad byte, z
   display.QueueText(nullptr);
+  display.QueueText("\xC1\x81\xE0\x83\x87");  // overlong forms of A and Ç
   display.QueueText("\xC3");  // cut short
   EXPECT_EQ(display.TakeKey(), 'a');
   EXPECT_EQ(display.TakeKey(), 132);
@@ -72,20 +75,28 @@ TEST(KeyQueue, TextArrivesAsCodePage437) {
 TEST(Resize, HeightZeroCountsAsOne) {
   RarodIdazer display;
   display.Resize(1024, 0);
-  EXPECT_EQ(display.currentWidth, 1024);
-  EXPECT_EQ(display.currentHeight, 1);
+  EXPECT_EQ(display.width(), 1024);
+  EXPECT_EQ(display.height(), 1);
 }
 
 TEST(ToggleFullScreen, FlipsTheModeAndTakesTheWindowedSize) {
   RarodIdazer display;
   display.Resize(1920, 1080);
   display.ToggleFullScreen();
-  EXPECT_EQ(display.fullScreen, 1);
-  EXPECT_EQ(display.currentWidth, 640);
-  EXPECT_EQ(display.currentHeight, 400);
+  EXPECT_TRUE(display.fullScreen());
+  EXPECT_EQ(display.width(), 640);
+  EXPECT_EQ(display.height(), 400);
   display.ToggleFullScreen();
-  EXPECT_EQ(display.fullScreen, 0);
-  EXPECT_EQ(display.window, nullptr);
+  EXPECT_FALSE(display.fullScreen());
+  EXPECT_EQ(display.window(), nullptr);
+}
+
+TEST(Texture, FitsThePixelSurface) {
+  const gldisplay::TextureFit fit = gldisplay::FitTexture(640, 400);
+  EXPECT_EQ(fit.width, 1024);
+  EXPECT_EQ(fit.height, 512);
+  EXPECT_EQ(fit.u, 0.625f);
+  EXPECT_EQ(fit.v, 0.78125f);
 }
 
 TEST(Texture, PowerOfTwoSizes) {

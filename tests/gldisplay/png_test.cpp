@@ -50,9 +50,10 @@ TEST(PngStill, ShowsTheFrameAsTheWindowDoes) {
 
   gldisplay::FontImage font;
   ASSERT_TRUE(gldisplay::LoadFontTga(gldisplay::kFontPath, font));
-  gldisplay::Surface cells(80, 50), pixels(640, 400);
-  for (std::size_t i = 0; i < cells.words.size(); ++i) cells.words[i] = frame.ch[i] | frame.attr[i] << 16;
-  gldisplay::RenderCells(cells, pixels, gldisplay::kPalette, font);
+  std::vector<kalt::Cell> cells(80 * 50);
+  for (std::size_t i = 0; i < cells.size(); ++i) cells[i] = {frame.ch[i], frame.attr[i]};
+  gldisplay::Surface pixels(640, 400);
+  gldisplay::RenderCells({cells, 80, 50}, pixels, gldisplay::kPalette, font);
   int differing = 0;
   for (std::size_t p = 0; p < pixels.words.size(); ++p)
     differing += (rgb[p * 3] | rgb[p * 3 + 1] << 8 | rgb[p * 3 + 2] << 16) != static_cast<int>(pixels.words[p]);

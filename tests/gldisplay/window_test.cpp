@@ -15,8 +15,10 @@
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "console_screen.h"
+#include "gldisplay/window_display.h"
 #include "test_card.h"
 #include "x_requests.h"
 #include "xvfb.h"
@@ -31,12 +33,12 @@ using gldisplay::Surface;
 using gldisplay_test::Mismatches;
 using gldisplay_test::Xvfb;
 
-// The test card as screen cells, the way ConsoleBlit stores it.
-Surface CardCells() {
+// The test card as display cells, the way ConsoleBlit stores it.
+std::vector<kalt::Cell> CardCells() {
   cella::Canvas card(80, 50);
   gldisplay_test::DrawTestCard(card);
-  Surface cells(80, 50);
-  cella::CopyToScreen(card, 0, 0, 80, 50, cells);
+  std::vector<kalt::Cell> cells(80 * 50);
+  cella::CopyToFrame(card, 0, 0, 80, 50, cells, 80, 50);
   return cells;
 }
 
@@ -60,13 +62,13 @@ const Xvfb& SharedXvfb() {
 
 class WindowTest : public ::testing::Test {
  protected:
-  // A display as ConsoleInit makes it, showing the test card, on a 640 by
-  // 400 screen.
-  void SetUp() override {
-    ASSERT_FALSE(SharedXvfb().display().empty());
-    display_ = std::make_unique<RarodIdazer>();
-    display_->screen = std::make_unique<Surface>(640, 400);
-    display_->cells = std::make_unique<Surface>(CardCells());
+  // A window display showing the test card (full screen when asked), on a
+  // 640 by 400 screen.
+  void SetUp() override { ASSERT_FALSE(SharedXvfb().display().empty()); }
+  void Make(bool fullScreen = false) {
+    display_ = std::make_unique<RarodIdazer>(gldisplay::WindowOptions{.fullScreen = fullScreen});
+    const std::vector<kalt::Cell> card = CardCells();
+    std::copy(card.begin(), card.end(), display_->cells().begin());
   }
 
   // Presents frames until done() holds, for at most ten seconds.
@@ -83,57 +85,60 @@ class WindowTest : public ::testing::Test {
   SDL_SysWMinfo WindowInfo() const {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    EXPECT_TRUE(SDL_GetWindowWMInfo(display_->window, &info));
+    EXPECT_TRUE(SDL_GetWindowWMInfo(display_->window(), &info));
     return info;
   }
 
   Surface GrabWindow() const {
     const SDL_SysWMinfo info = WindowInfo();
     int width = 0, height = 0;
-    SDL_GetWindowSize(display_->window, &width, &height);
+    SDL_GetWindowSize(display_->window(), &width, &height);
     return gldisplay_test::GrabPixels(info.info.x11.display, info.info.x11.window, width, height);
   }
 
   bool IsFullScreen() const {
-    return display_->window && (SDL_GetWindowFlags(display_->window) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
-                                   SDL_WINDOW_FULLSCREEN_DESKTOP;
+    return display_->window() && (SDL_GetWindowFlags(display_->window()) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
+                                     SDL_WINDOW_FULLSCREEN_DESKTOP;
   }
 
   std::unique_ptr<RarodIdazer> display_;
 };
 
 TEST_F(WindowTest, FullScreenShowsTheCellsPixelExact) {
-  display_->fullScreen = 1;
+  Make(true);
   display_->Present();
-  ASSERT_NE(display_->window, nullptr);
+  ASSERT_NE(display_->window(), nullptr);
   EXPECT_TRUE(IsFullScreen());
-  EXPECT_STREQ(SDL_GetWindowTitle(display_->window), "RarodIdazer");
-  EXPECT_EQ(display_->textureWidth, 1024);
-  EXPECT_EQ(display_->textureHeight, 512);
-  EXPECT_EQ(display_->textureU, 0.625f);
-  EXPECT_EQ(display_->textureV, 0.78125f);
-  EXPECT_EQ(display_->currentWidth, 640);
-  EXPECT_EQ(display_->currentHeight, 400);
+  EXPECT_STREQ(SDL_GetWindowTitle(display_->window()), "RarodIdazer");
+  EXPECT_EQ(display_->width(), 640);
+  EXPECT_EQ(display_->height(), 400);
+  EXPECT_EQ(display_->Stats().frames, 1u);
 
   const Surface expected = CardPixels();
   EXPECT_TRUE(PresentUntil([&] { return Mismatches(GrabWindow(), expected) == 0; }))
       << Mismatches(GrabWindow(), expected) << " pixels differ";
 }
 
-TEST_F(WindowTest, CloseRequestQueuesEscapeAndTheWindowStays) {
-  display_->Present();
-  SDL_Window* window = display_->window;
+TEST_F(WindowTest, CloseRequestAsksToEndQueuesEscapeAndTheWindowStays) {
+  Make();
+  ASSERT_TRUE(display_->Open());
+  SDL_Window* window = display_->window();
   ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(display_->Open()) << "open already";
+  EXPECT_EQ(display_->window(), window);
   const SDL_SysWMinfo info = WindowInfo();
   gldisplay_test::RequestClose(info.info.x11.display, info.info.x11.window);
   int key = 0;
   EXPECT_TRUE(PresentUntil([&] { return (key = display_->TakeKey()) != 0; }));
   EXPECT_EQ(key, 27);
-  EXPECT_EQ(display_->window, window);
+  EXPECT_TRUE(display_->EndRequested().end);
+  EXPECT_EQ(display_->EndRequested().signal, 0);
+  EXPECT_EQ(display_->window(), window);
   EXPECT_EQ(display_->TakeKey(), 0);
 }
 
 TEST_F(WindowTest, TypedKeysAreQueued) {
+  Make();
   display_->Present();
   Keys({"type", "ab"});
   Keys({"key", "Escape"});
@@ -148,21 +153,21 @@ TEST_F(WindowTest, TypedKeysAreQueued) {
 TEST_F(WindowTest, KeyMenuTogglesAndTheNextFrameReopens) {
   const Surface expected = CardPixels();
   const auto showsCard = [&] { return Mismatches(GrabWindow(), expected) == 0; };
-  display_->fullScreen = 1;
+  Make(true);
   display_->Present();
   ASSERT_TRUE(IsFullScreen());
-  const Uint32 first = SDL_GetWindowID(display_->window);
+  const Uint32 first = SDL_GetWindowID(display_->window());
 
   // F10: the window closes; the next frame opens a 640 by 400 window that
   // shows the same picture, drawn with a texture of the new context.
   Keys({"key", "F10"});
-  EXPECT_TRUE(PresentUntil([&] { return display_->fullScreen == 0; }));
+  EXPECT_TRUE(PresentUntil([&] { return !display_->fullScreen(); }));
   display_->Present();
-  ASSERT_NE(display_->window, nullptr);
-  EXPECT_NE(SDL_GetWindowID(display_->window), first);
+  ASSERT_NE(display_->window(), nullptr);
+  EXPECT_NE(SDL_GetWindowID(display_->window()), first);
   EXPECT_FALSE(IsFullScreen());
   int width = 0, height = 0;
-  SDL_GetWindowSize(display_->window, &width, &height);
+  SDL_GetWindowSize(display_->window(), &width, &height);
   EXPECT_EQ(width, 640);
   EXPECT_EQ(height, 400);
   EXPECT_TRUE(PresentUntil(showsCard)) << Mismatches(GrabWindow(), expected) << " pixels differ";
@@ -174,13 +179,14 @@ TEST_F(WindowTest, KeyMenuTogglesAndTheNextFrameReopens) {
 }
 
 TEST_F(WindowTest, ResizeToHeightZeroKeepsAOnePixelViewport) {
+  Make();
   display_->Present();
   display_->Resize(300, 0);
   GLint viewport[4] = {};
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[2], 300);
   EXPECT_EQ(viewport[3], 1);
-  EXPECT_EQ(display_->currentHeight, 1);
+  EXPECT_EQ(display_->height(), 1);
 }
 
 // The console program itself, from outside: its window shows the card.

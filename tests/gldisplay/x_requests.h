@@ -82,14 +82,14 @@ inline gldisplay::Surface GrabPixels(Display* x, Window window, int width, int h
   return pixels;
 }
 
-// What the display shows of a cell screen: the rasteriser's 640 by 400
-// picture with the run tree's font (the tests run in its bin folder). No
-// pixels at all when the font cannot be read, which no window matches.
-inline gldisplay::Surface DrawnCells(const gldisplay::Surface& cells) {
+// What the display shows of an 80 by 50 frame: the rasteriser's 640 by
+// 400 picture with the run tree's font (the tests run in its bin folder).
+// No pixels at all when the font cannot be read, which no window matches.
+inline gldisplay::Surface DrawnCells(std::span<const kalt::Cell> cells) {
   gldisplay::FontImage font;
   if (!gldisplay::LoadFontTga(gldisplay::kFontPath, font)) return gldisplay::Surface(0, 0);
   gldisplay::Surface pixels(640, 400);
-  gldisplay::RenderCells(cells, pixels, gldisplay::kPalette, font);
+  gldisplay::RenderCells({cells, 80, 50}, pixels, gldisplay::kPalette, font);
   return pixels;
 }
 

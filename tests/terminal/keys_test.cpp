@@ -1,51 +1,63 @@
-// The key scanners: a lone Escape ends the show, sequences that start with
-// ESC do not, wherever the reads split them; typed keys as console codes.
+// The key scanner, a byte at a time: typed keys as console codes, a lone
+// Escape but not the sequences that start with ESC; the suspend key and
+// cursor reports. And the UTF-8 decoder it types with.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "terminal/keys.h"
 
 namespace {
 
-using term::Key;
+using Kind = term::KeyEvent::Kind;
+using Codes = std::vector<int>;
+
+// What a scan found, by kind.
+struct Scanned {
+  Codes typed;
+  int suspends = 0;
+  std::vector<std::pair<int, int>> reports;  // row, column
+
+  void Take(const term::KeyEvent& event) {
+    if (event.kind == Kind::kTyped) typed.push_back(event.code);
+    if (event.kind == Kind::kSuspend) ++suspends;
+    if (event.kind == Kind::kCursorReport) reports.emplace_back(event.row, event.column);
+  }
+};
 
 // Feeds the bursts in turn, each followed by the end-of-burst wait when
-// the scan is waiting for more; returns the first end key.
-Key ScanBursts(const std::vector<std::string>& bursts) {
+// the scan is waiting for more (a lone Escape then counts as 27).
+Scanned ScanBursts(const std::vector<std::string>& bursts) {
   term::KeyScan scan;
+  Scanned scanned;
   for (const std::string& burst : bursts) {
-    if (const Key key = term::ScanKeys(scan, burst); key != Key::kNone) return key;
-    if (term::AwaitingMore(scan))
-      if (const Key key = term::EndOfBurst(scan); key != Key::kNone) return key;
+    for (const char byte : burst) scanned.Take(term::ScanKey(scan, byte));
+    if (term::AwaitingMore(scan)) scanned.Take(term::EndOfBurst(scan));
   }
-  return Key::kNone;
+  return scanned;
 }
 
-// Feeds the bytes one read at a time with no pause, then ends the burst.
-Key ScanByteByByte(const std::string& bytes) {
-  term::KeyScan scan;
-  for (const char byte : bytes)
-    if (const Key key = term::ScanKeys(scan, std::string(1, byte)); key != Key::kNone) return key;
-  return term::EndOfBurst(scan);
-}
+Codes Typed(const std::vector<std::string>& bursts) { return ScanBursts(bursts).typed; }
 
 TEST(KeyScan, LoneEscapeIsTheEscapeKey) {
   term::KeyScan scan;
-  EXPECT_EQ(term::ScanKeys(scan, "\x1b"), Key::kNone);
+  EXPECT_EQ(term::ScanKey(scan, '\x1b').kind, Kind::kNone);
   EXPECT_TRUE(term::AwaitingMore(scan));
-  EXPECT_EQ(term::EndOfBurst(scan), Key::kEscape);
+  const term::KeyEvent escape = term::EndOfBurst(scan);
+  EXPECT_EQ(escape.kind, Kind::kTyped);
+  EXPECT_EQ(escape.code, 27);
   EXPECT_FALSE(term::AwaitingMore(scan));
 
-  EXPECT_EQ(ScanBursts({"abc\x1b"}), Key::kEscape);
-  EXPECT_EQ(ScanBursts({"\x1b[A", "\x1b"}), Key::kEscape);
+  EXPECT_EQ(Typed({"abc\x1b"}), (Codes{'a', 'b', 'c', 27}));
+  EXPECT_EQ(Typed({"\x1b[A", "\x1b"}), Codes{27});
   // Escape pressed twice, or Escape before a sequence, in one read.
-  EXPECT_EQ(ScanBursts({"\x1b\x1b"}), Key::kEscape);
-  EXPECT_EQ(ScanBursts({"\x1b\x1b[A"}), Key::kEscape);
+  EXPECT_EQ(Typed({"\x1b\x1b"}), (Codes{27, 27}));
+  EXPECT_EQ(Typed({"\x1b\x1b[A"}), Codes{27});
 }
 
-TEST(KeyScan, SequencesAreNotEscape) {
+TEST(KeyScan, SequencesTypeNothing) {
   const std::vector<std::string> sequences = {
       "\x1b[A",                          // arrow up
       "\x1b[1;5C",                       // Ctrl+right
@@ -58,77 +70,68 @@ TEST(KeyScan, SequencesAreNotEscape) {
       "\x1b]11;rgb:0000/0000/0000\x07",  // colour reply, BEL-terminated
       "\x1bP1$r0m\x1b\\",                // DCS reply, ST-terminated
       "\x1bx",                           // Alt+x
-      "hello",
   };
-  for (const std::string& sequence : sequences) {
-    EXPECT_EQ(ScanBursts({sequence}), Key::kNone) << "whole: " << testing::PrintToString(sequence);
-    EXPECT_EQ(ScanByteByByte(sequence), Key::kNone) << "split: " << testing::PrintToString(sequence);
-  }
+  for (const std::string& sequence : sequences)
+    EXPECT_EQ(Typed({sequence}), Codes{}) << testing::PrintToString(sequence);
   std::string all;
   for (const std::string& sequence : sequences) all += sequence;
-  EXPECT_EQ(ScanBursts({all}), Key::kNone);
-  EXPECT_EQ(ScanBursts({all + "\x1b"}), Key::kEscape);
+  EXPECT_EQ(Typed({all}), Codes{});
+  EXPECT_EQ(Typed({all + "\x1b"}), Codes{27});
 }
 
 TEST(KeyScan, UnfinishedSequenceIsDroppedAtTheEndOfABurst) {
   term::KeyScan scan;
-  EXPECT_EQ(term::ScanKeys(scan, "\x1b[1;5"), Key::kNone);
+  for (const char byte : std::string("\x1b[1;5")) EXPECT_EQ(term::ScanKey(scan, byte).kind, Kind::kNone);
   EXPECT_TRUE(term::AwaitingMore(scan));
-  EXPECT_EQ(term::EndOfBurst(scan), Key::kNone);
-  EXPECT_EQ(term::ScanKeys(scan, "C"), Key::kNone);
+  EXPECT_EQ(term::EndOfBurst(scan).kind, Kind::kNone);
+  EXPECT_EQ(term::ScanKey(scan, 'C').code, 'C');
   EXPECT_FALSE(term::AwaitingMore(scan));
 }
 
-TEST(KeyScan, CtrlCInterrupts) {
-  EXPECT_EQ(ScanBursts({"\x03"}), Key::kInterrupt);
-  EXPECT_EQ(ScanBursts({"\x1b[A\x03"}), Key::kInterrupt);
-  EXPECT_EQ(ScanBursts({"\x1b\x03"}), Key::kInterrupt);  // Alt+Ctrl+C
-  // Inside a string, byte 3 is part of it; in a mouse report a raw byte.
-  EXPECT_EQ(ScanBursts({"\x1b]2;a\x03\x07"}), Key::kNone);
+TEST(KeyScan, CtrlCTypesThreeAlsoWithAlt) {
+  EXPECT_EQ(Typed({"\x03"}), Codes{3});
+  EXPECT_EQ(Typed({"\x1b[A\x03"}), Codes{3});
+  EXPECT_EQ(Typed({"\x1b\x03"}), Codes{3});  // Alt+Ctrl+C
+  // Inside a string, byte 3 is part of it.
+  EXPECT_EQ(Typed({"\x1b]2;a\x03\x07"}), Codes{});
 }
 
-TEST(KeyScan, CtrlZSuspendsOutsideSequences) {
-  EXPECT_EQ(ScanBursts({"\x1a"}), Key::kSuspend);
-  EXPECT_EQ(ScanBursts({"\x1b[A\x1a"}), Key::kSuspend);
-  // SUB cancels a sequence instead.
-  EXPECT_EQ(ScanBursts({"\x1b[1;5\x1a"}), Key::kNone);
-}
-
-TEST(KeyScan, CursorPositionReportsCarryTheirNumbers) {
-  term::KeyScan scan;
-  EXPECT_EQ(term::ScanKeys(scan, "\x1b[12;345R"), Key::kCursorReport);
-  EXPECT_EQ(scan.reportRow, 12);
-  EXPECT_EQ(scan.reportColumn, 345);
-  EXPECT_EQ(ScanByteByByte("\x1b[2;3R"), Key::kCursorReport);
-  // Not reports: one number, a private marker, three numbers.
-  for (const char* other : {"\x1b[5R", "\x1b[?2;3R", "\x1b[1;2;3R"}) EXPECT_EQ(ScanBursts({other}), Key::kNone) << other;
-}
-
-TEST(KeyScan, StopsAtTheFirstKey) {
-  term::KeyScan scan;
-  EXPECT_EQ(term::ScanKeys(scan, "\x03\x1b"), Key::kInterrupt);
-  EXPECT_FALSE(term::AwaitingMore(scan)) << "the ESC after the key is left unread";
-}
-
-// Every typed key of the bursts, each followed by the end-of-burst wait
-// when the scan is waiting for more (a lone Escape then counts as 27).
-std::vector<int> Typed(const std::vector<std::string>& bursts) {
-  term::KeyScan scan;
-  std::vector<int> typed;
-  for (const std::string& burst : bursts) {
-    term::ScanTyped(scan, burst, typed);
-    if (term::AwaitingMore(scan) && term::EndOfBurst(scan) == Key::kEscape) typed.push_back(27);
+TEST(KeyScan, CtrlZSuspendsAlsoWithAltButNotInsideSequences) {
+  for (const char* suspend : {"\x1a", "\x1b[A\x1a", "\x1b\x1a"}) {  // the last: Alt+Ctrl+Z
+    const Scanned scanned = ScanBursts({suspend});
+    EXPECT_EQ(scanned.suspends, 1) << testing::PrintToString(std::string(suspend));
+    EXPECT_EQ(scanned.typed, Codes{}) << testing::PrintToString(std::string(suspend));
   }
-  return typed;
+  // Escape, then Ctrl+Z after the wait: two keys.
+  const Scanned apart = ScanBursts({"\x1b", "\x1a"});
+  EXPECT_EQ(apart.typed, Codes{27});
+  EXPECT_EQ(apart.suspends, 1);
+  // SUB cancels a sequence instead.
+  EXPECT_EQ(ScanBursts({"\x1b[1;5\x1a"}).suspends, 0);
 }
 
-using Codes = std::vector<int>;
+TEST(KeyScan, CursorPositionReportsCarryTheirNumbersAndTypeNothing) {
+  const Scanned whole = ScanBursts({"a\x1b[12;345Rb"});
+  EXPECT_EQ(whole.reports, (std::vector<std::pair<int, int>>{{12, 345}}));
+  EXPECT_EQ(whole.typed, (Codes{'a', 'b'}));
+  term::KeyScan scan;
+  term::KeyEvent last;
+  for (const char byte : std::string("\x1b[2;3R")) last = term::ScanKey(scan, byte);
+  EXPECT_EQ(last.kind, Kind::kCursorReport);
+  EXPECT_EQ(last.row, 2);
+  EXPECT_EQ(last.column, 3);
+  // Not reports: one number, a private marker, three numbers.
+  for (const char* other : {"\x1b[5R", "\x1b[?2;3R", "\x1b[1;2;3R"}) {
+    EXPECT_TRUE(ScanBursts({other}).reports.empty()) << other;
+    EXPECT_EQ(Typed({other}), Codes{}) << other;
+  }
+}
 
 TEST(TypedKeys, AsciiAndTheConsoleControlKeys) {
   EXPECT_EQ(Typed({"az AZ~"}), (Codes{'a', 'z', ' ', 'A', 'Z', '~'}));
   // Enter, Tab, Backspace (DEL or Ctrl+H), Ctrl+C; other controls type nothing.
   EXPECT_EQ(Typed({"\r\t\x7f\x08\x03"}), (Codes{13, 9, 8, 8, 3}));
-  EXPECT_EQ(Typed({std::string("\x01\n\x1a\x00", 4)}), Codes{});
+  EXPECT_EQ(Typed({std::string("\x01\n\x00", 3)}), Codes{});
 }
 
 TEST(TypedKeys, Utf8AsCodePage437EvenWhenSplit) {
@@ -141,12 +144,34 @@ TEST(TypedKeys, Utf8AsCodePage437EvenWhenSplit) {
 }
 
 TEST(TypedKeys, EscapeAloneButNotSequencesOrAlt) {
-  EXPECT_EQ(Typed({"\x1b"}), Codes{27});
-  EXPECT_EQ(Typed({"\x1b\x1b"}), (Codes{27, 27}));
   EXPECT_EQ(Typed({"a\x1b[Ab\x1bOPc\x1b[<0;12;7Md"}), (Codes{'a', 'b', 'c', 'd'}));
   EXPECT_EQ(Typed({"\x1bx\x1b\x03"}), Codes{3});  // Alt+x types nothing; Alt+Ctrl+C is Ctrl+C
   // An ESC in the middle of a character drops the character.
   EXPECT_EQ(Typed({"\xc3\x1b[A\xa9z"}), Codes{'z'});
+}
+
+// The codes the decoder gives for the bytes, fed one at a time.
+Codes Decoded(const std::string& bytes) {
+  kalt::Cp437Decoder decoder;
+  Codes codes;
+  for (const char byte : bytes)
+    if (const int code = decoder.Feed(static_cast<std::uint8_t>(byte)); code >= 0) codes.push_back(code);
+  return codes;
+}
+
+TEST(Cp437Decoder, TakesWellFormedUtf8Only) {
+  EXPECT_EQ(Decoded("a\x01\x7f\xc3\xa9\xe2\x96\x91\xc2\xa0\xe2\x8c\x82"), (Codes{'a', 1, 127, 130, 176, 255, 127}));
+  // Overlong forms (of /, A and the cedilla C), a surrogate, a character
+  // above U+10FFFF, bytes that never occur: nothing, nor from the bytes
+  // that followed them; the next character counts.
+  for (const char* bad : {"\xc0\xaf", "\xc1\x81", "\xe0\x83\x87", "\xf0\x80\x83\x87", "\xed\xa0\x80", "\xf4\x90\x80\x80",
+                          "\xf5\x80", "\xff", "\x80\xbf"})
+    EXPECT_EQ(Decoded(std::string(bad) + "x"), Codes{'x'}) << testing::PrintToString(std::string(bad));
+  // A C1 control is well formed, but code page 437 has no such code.
+  EXPECT_EQ(Decoded("\xc2\x85"), Codes{});
+  // A byte that does not continue the character starts anew.
+  EXPECT_EQ(Decoded("\xe2\x96\xc3\xa9"), Codes{130});
+  EXPECT_EQ(Decoded("\xc3" "a"), Codes{'a'});
 }
 
 }  // namespace

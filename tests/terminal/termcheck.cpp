@@ -12,6 +12,7 @@
 //
 // The picture: cell (row, column) shows letter 'A' + (row + column) mod 26
 // in ink 1 + (row + column) mod 15 on black.
+#include <signal.h>
 #include <sys/mman.h>
 
 #include <cstdio>
@@ -31,11 +32,12 @@ int main(int argc, char** argv) {
     grid[i] = {static_cast<std::uint16_t>('A' + sum % 26), static_cast<std::uint16_t>(1 + sum % 15)};
     if (runs) grid[i] = {static_cast<std::uint16_t>(row % 2 == 0 ? 176 : 'x'), 0x07};
   }
-  term::EndRequest end;
+  bool end = false;
+  int endSignal = 0;
   try {
     term::Terminal terminal("termcheck", {.trueColour = term::WantsTrueColour(std::getenv("COLORTERM")),
                                           .repeat = runs ? term::Repeat::kAnyGlyph : term::Repeat::kNone});
-    while (!end.end) {
+    while (!end) {
       terminal.Present(term::GridView(grid.data(), term::kGridCells));
       if (std::strcmp(mode, "animate") == 0)
         for (term::Cell& cell : grid) cell.ch = static_cast<std::uint16_t>('A' + (cell.ch - 'A' + 1) % 26);
@@ -48,12 +50,23 @@ int main(int argc, char** argv) {
         *static_cast<volatile int*>(page) = 1;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      end = terminal.PollEnd();
+      // Escape ends, Ctrl+C as SIGINT would, and so do the end signals.
+      std::vector<int> typed;
+      terminal.ReadKeys(typed);
+      for (const int key : typed)
+        if (!end && (key == 27 || key == 3)) {
+          end = true;
+          endSignal = key == 3 ? SIGINT : 0;
+        }
+      if (!end && terminal.EndSignal() != 0) {
+        end = true;
+        endSignal = terminal.EndSignal();
+      }
     }
   } catch (const term::TerminalError& e) {
     std::fprintf(stderr, "termcheck: %s\n", e.what());
     return 1;
   }
-  if (end.signal != 0) term::DieOf(end.signal);
+  if (endSignal != 0) term::DieOf(endSignal);
   return 0;
 }

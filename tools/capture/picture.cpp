@@ -17,9 +17,8 @@ Picture::Picture(int scale)
 }
 
 const std::vector<std::uint32_t>& Picture::Draw(const Cells& cells) {
-  // 1. The cell screen's words: the character, then the attribute byte.
-  for (std::size_t i = 0; i < cells.size(); ++i) cells_.words[i] = gldisplay::ScreenWord(cells[i]);
-  gldisplay::RenderCells(cells_, pixels_, gldisplay::kPalette, font_);
+  // 1. The cells in pixels.
+  gldisplay::RenderCells({cells, kalt::kConsoleColumns, kalt::kConsoleRows}, pixels_, gldisplay::kPalette, font_);
   if (scale_ == 1) return pixels_.words;
   // 2. Each pixel a square: a row widened, then repeated.
   for (int y = 0; y < pixels_.height; ++y) {

@@ -29,7 +29,6 @@ class Picture {
  private:
   int scale_;
   gldisplay::FontImage font_;
-  gldisplay::Surface cells_{kalt::kConsoleColumns, kalt::kConsoleRows};
   gldisplay::Surface pixels_;
   gldisplay::Surface scaled_;
 };

@@ -3,6 +3,9 @@
 // by 50 frame).
 #include <png.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "frame.h"
 #include "gldisplay/cells.h"
 #include "kalt/run_tree.h"
@@ -21,15 +24,15 @@ bool WritePng(const Frame& frame, const std::string& path, std::string& error) {
   }
 
   // 2. The cells, rasterised.
-  gldisplay::Surface cells(frame.width, frame.height);
-  if (frame.ch.size() < cells.words.size() || frame.attr.size() < cells.words.size()) {
+  const std::size_t count = static_cast<std::size_t>(std::max(frame.width, 0)) * std::max(frame.height, 0);
+  if (frame.ch.size() < count || frame.attr.size() < count) {
     error = "the frame has fewer cells than its size";
     return false;
   }
-  for (std::size_t i = 0; i < cells.words.size(); ++i)
-    cells.words[i] = frame.ch[i] | static_cast<std::uint32_t>(frame.attr[i]) << 16;
-  gldisplay::Surface pixels(cells.width * gldisplay::kGlyphSize, cells.height * gldisplay::kGlyphSize);
-  gldisplay::RenderCells(cells, pixels, gldisplay::kPalette, font);
+  std::vector<kalt::Cell> cells(count);
+  for (std::size_t i = 0; i < count; ++i) cells[i] = {frame.ch[i], frame.attr[i]};
+  gldisplay::Surface pixels(frame.width * gldisplay::kGlyphSize, frame.height * gldisplay::kGlyphSize);
+  gldisplay::RenderCells({cells, frame.width, frame.height}, pixels, gldisplay::kPalette, font);
 
   // 3. The pixels as 8-bit RGB.
   std::vector<std::uint8_t> rgb;

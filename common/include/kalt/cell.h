@@ -3,7 +3,9 @@
 // screen, so no frame is converted on its way.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace kalt {
 
@@ -14,6 +16,8 @@ namespace kalt {
 struct Cell {
   std::uint16_t ch = 0;
   std::uint16_t attr = 0;
+
+  bool operator==(const Cell&) const = default;
 };
 static_assert(sizeof(Cell) == 4);
 
@@ -22,5 +26,21 @@ static_assert(sizeof(Cell) == 4);
 inline constexpr int kConsoleColumns = 80;
 inline constexpr int kConsoleRows = 50;
 inline constexpr int kConsoleCells = kConsoleColumns * kConsoleRows;
+
+// A frame of cells that someone else holds: columns x rows cells, row-major
+// (cell index = row * columns + column). Readers take a view whose span
+// holds fewer than columns * rows cells, or whose size is negative, as an
+// empty frame.
+struct CellView {
+  std::span<const Cell> cells;
+  int columns = 0;
+  int rows = 0;
+
+  // Whether the span holds the whole frame (an empty one does).
+  constexpr bool Whole() const {
+    return columns >= 0 && rows >= 0 &&
+           static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows) <= cells.size();
+  }
+};
 
 }  // namespace kalt

@@ -66,6 +66,58 @@ constexpr int Cp437Code(char32_t c) {
   return -1;
 }
 
+// Decodes UTF-8 into code page 437 codes one byte at a time, so a
+// character may arrive split over several reads. Only well-formed UTF-8 is
+// taken: an ASCII byte, or a lead byte C2..F4 with its continuation bytes,
+// where the second byte's range excludes overlong forms (C0, C1, E0 80..9F,
+// F0 80..8F), surrogates (ED A0..BF) and everything above U+10FFFF (F4
+// 90..BF; F5..FF lead nothing). A byte that does not continue the character
+// under way drops that character and is then taken on its own; a stray
+// continuation byte, C0, C1 and F5..FF stand for nothing. ASCII comes out as
+// itself, control characters (00..1F, 7F) included; a character code page
+// 437 lacks (C1 controls among them) comes out as nothing.
+class Cp437Decoder {
+ public:
+  // The code page 437 code of the character that `byte` completes, or -1
+  // when it completes none (a byte of a character under way, a character
+  // code page 437 lacks, a malformed byte).
+  constexpr int Feed(std::uint8_t byte) {
+    if (left_ > 0) {
+      if (byte >= low_ && byte <= high_) {
+        code_ = code_ << 6 | (byte & 0x3Fu);
+        low_ = 0x80;
+        high_ = 0xBF;
+        return --left_ > 0 ? -1 : Cp437Code(code_);
+      }
+      left_ = 0;
+    }
+    if (byte < 0x80) return byte;
+    if (byte >= 0xC2 && byte <= 0xDF) {
+      Start(1, byte & 0x1Fu, 0x80, 0xBF);
+    } else if (byte >= 0xE0 && byte <= 0xEF) {
+      Start(2, byte & 0x0Fu, byte == 0xE0 ? 0xA0 : 0x80, byte == 0xED ? 0x9F : 0xBF);
+    } else if (byte >= 0xF0 && byte <= 0xF4) {
+      Start(3, byte & 0x07u, byte == 0xF0 ? 0x90 : 0x80, byte == 0xF4 ? 0x8F : 0xBF);
+    }
+    return -1;
+  }
+
+  // Drops the character under way (the text around it was cut).
+  constexpr void Reset() { left_ = 0; }
+
+ private:
+  constexpr void Start(int left, char32_t bits, std::uint8_t low, std::uint8_t high) {
+    left_ = left;
+    code_ = bits;
+    low_ = low;
+    high_ = high;
+  }
+
+  int left_ = 0;       // continuation bytes still expected
+  char32_t code_ = 0;  // the character's bits so far
+  std::uint8_t low_ = 0x80, high_ = 0xBF;  // the range of the next byte
+};
+
 // Appends the UTF-8 encoding of a Unicode character.
 inline void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {

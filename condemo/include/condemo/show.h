@@ -5,16 +5,28 @@
 #include <functional>
 
 #include "condemo/frame_state.h"
-#include "condemo/screen.h"
+#include "gldisplay/display.h"
+#include "terminal/screen.h"
 
 namespace condemo {
+
+enum class ScreenKind {
+  // The terminal on standard output (gldisplay::TerminalDisplay): ended by
+  // Escape, Ctrl+C, SIGINT, SIGTERM and SIGHUP, restored on every way out.
+  kTerminal,
+  // A 640 x 400 window (gldisplay::RarodIdazer): every cell 8 x 8 pixels of
+  // the font "../data/font.tga" in the PC palette, stretched to the window;
+  // Alt (alone), F10, F11 and Alt+Enter toggle full screen; Escape or
+  // closing the window ends.
+  kWindow,
+};
 
 struct ShowOptions {
   // Render workers, the loop thread among them: a pool of workerCount - 1
   // threads is started with the show and kept to its end; below 2 the loop
   // thread renders every cell itself.
   int workerCount = 1;
-  // How frames reach the terminal (true colour, change tracking).
+  // How frames reach the terminal (true colour, change tracking, REP).
   term::EncodeOptions encoding;
   // Where the frames are shown.
   ScreenKind screen = ScreenKind::kTerminal;
@@ -30,17 +42,17 @@ struct ShowResult {
   // box where a display exists).
   int exitStatus = 0;
   // The signal to die of once the program has shut down (see
-  // term::EndRequest), 0 for none.
+  // gldisplay::EndRequest), 0 for none.
   int endSignal = 0;
-  term::TerminalStats stats;  // frames shown and bytes written (see Screen::Stats)
+  gldisplay::DisplayStats stats;  // frames shown, bytes written, frames dropped
   double seconds = 0.0;       // the show's time at its last frame
 };
 
 // The number of hardware threads, 1 where the platform does not tell.
 int HardwareWorkerCount();
 
-// Plays the show: opens the screen (OpenScreen: the terminal, or a window,
-// each titled "Vorl+Zeb - Kalt #20"), starts the song ("DiRURODU.XM" in the
+// Plays the show: opens the screen (the terminal, or a window, each titled
+// "Vorl+Zeb - Kalt #20"), starts the song ("DiRURODU.XM" in the
 // working directory), and shows a frame at a time until the song reaches
 // order position 21 or the screen asks to end (Escape; in the terminal also
 // Ctrl+C, SIGINT, SIGTERM or SIGHUP; closing the window); then frees the

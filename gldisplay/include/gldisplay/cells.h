@@ -1,6 +1,6 @@
-// The text screen in pixels: cell and pixel surfaces, the 16-colour palette
-// and the software rasteriser that draws cells with the glyphs of a font
-// atlas. Nothing here touches a window or the GL.
+// The text screen in pixels: the pixel surface, the 16-colour palette and
+// the software rasteriser that draws a frame of cells (kalt/cell.h) with the
+// glyphs of a font atlas. Nothing here touches a window or the GL.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +11,8 @@
 
 namespace gldisplay {
 
-// A row-major rectangle of 32-bit words. A cell screen holds one word per
-// cell: bits 0-7 the character, bits 16-19 the foreground colour index, bits
-// 20-23 the background colour index (other bits not read). A pixel surface
-// holds one word per pixel: red in bits 0-7, green 8-15, blue 16-23, 0 in
-// 24-31, so that the words read as bytes are R, G, B, A.
+// A row-major rectangle of pixel words: red in bits 0-7, green 8-15, blue
+// 16-23, 0 in 24-31, so that the words read as bytes are R, G, B, A.
 struct Surface {
   // All words 0. A negative width or height counts as 0.
   Surface(int width, int height);
@@ -24,13 +21,6 @@ struct Surface {
   int height;
   std::vector<std::uint32_t> words;  // width * height
 };
-
-// The cell screen word of a console cell: its character byte in bits 0-7,
-// its attribute byte (ink in the low nibble, paper in the high one) in bits
-// 16-23.
-constexpr std::uint32_t ScreenWord(kalt::Cell cell) {
-  return (cell.ch & 0xFFu) | (cell.attr & 0xFFu) << 16;
-}
 
 // One palette colour, each channel 0..255.
 struct Rgb {
@@ -57,13 +47,14 @@ constexpr int kGlyphSize = 8;
 // rasteriser may read them. False for an image without data.
 bool FontHasGlyphs(const FontImage& font);
 
-// Rasterises the cell screen into the pixel surface: cell (x, y) covers the
-// 8 by 8 pixels from (8x, 8y), each the palette colour of the cell's
-// foreground where its glyph texel is ink and of its background elsewhere.
-// Pixels outside the pixel surface are not written (a small surface shows
-// the top-left cells); pixels the cells do not cover keep their value. A
-// font without glyphs (see FontHasGlyphs) draws every cell in its
-// background colour alone.
-void RenderCells(const Surface& cells, Surface& pixels, const Rgb* palette, const FontImage& font);
+// Rasterises the frame into the pixel surface: cell (x, y) covers the 8 by
+// 8 pixels from (8x, 8y), each the palette colour of the cell's ink (low
+// nibble of the attribute's low byte) where its glyph (the character's low
+// byte) has an ink texel and of its paper (high nibble) elsewhere. Pixels
+// outside the pixel surface are not written (a small surface shows the
+// top-left cells); pixels the cells do not cover keep their value. A font
+// without glyphs (see FontHasGlyphs) draws every cell in its paper colour
+// alone. A frame that is not whole (see kalt::CellView) draws nothing.
+void RenderCells(kalt::CellView frame, Surface& pixels, const Rgb* palette, const FontImage& font);
 
 }  // namespace gldisplay

@@ -1,37 +1,65 @@
-// The text-mode displays: an 80 by 50 cell screen with a queue of typed
-// keys (KaltWindow), shown in an OpenGL window (SDL2), full screen or 640
-// by 400 (RarodIdazer, here), or in a terminal (TerminalDisplay,
-// gldisplay/terminal_display.h).
+// gldisplay/display.h - the text-mode display: a frame of cells that a
+// driver shows, the queue of the keys typed on it, and its requests to end
+// the program.
 //
-// The window exists from the first Present on. The user toggles between
-// full screen and the window with Alt (pressed and released alone), F10,
-// F11 or Alt+Enter; closing the window or Escape queues the key 27.
+// The drivers: RarodIdazer, an OpenGL window that imitates the PC text
+// screen (gldisplay/window_display.h), and TerminalDisplay, the terminal on
+// standard output (gldisplay/terminal_display.h). Each is ready to use as
+// constructed. This header and the rasteriser (gldisplay/cells.h) need no
+// platform library.
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <span>
+#include <vector>
 
-#include "gldisplay/cells.h"
-
-struct SDL_Window;
-union SDL_Event;
+#include "kalt/cell.h"
 
 namespace gldisplay {
 
-// An abstract text-mode display, with the queue of the keys typed on it.
+// Whether the display asks the program to end, and how.
+struct EndRequest {
+  bool end = false;
+  // The signal to die of once the program has shut down, so that its
+  // caller sees how it ended: SIGINT for Ctrl+C or SIGINT, SIGTERM, SIGHUP
+  // (also for a terminal that went away); 0 for a window's close request.
+  int signal = 0;
+};
+
+struct DisplayStats {
+  std::uint64_t frames = 0;   // Present calls
+  std::uint64_t bytes = 0;    // bytes written for them (0 in a window)
+  std::uint64_t dropped = 0;  // frames not shown: the terminal was busy or not the program's
+};
+
+// An abstract text-mode display. All its calls belong on one thread.
 class KaltWindow {
  public:
-  // Creates an 80 by 50 screen surface.
-  KaltWindow();
-  // Shows the current cell screen and handles pending window messages (one
-  // frame), which fill the key queue. Does nothing here.
-  virtual void Present();
-  // Sets the window title. Does nothing here.
-  virtual void SetTitle(const char* title);
   virtual ~KaltWindow();
-
   KaltWindow(const KaltWindow&) = delete;
   KaltWindow& operator=(const KaltWindow&) = delete;
+
+  // The frame's size in cells, fixed when the display is made.
+  int columns() const { return columns_; }
+  int rows() const { return rows_; }
+
+  // The frame: columns() x rows() cells, row-major (cell index = row *
+  // columns() + column), all {0, 0} at first. The program writes it between
+  // frames; Present shows it.
+  std::span<kalt::Cell> cells() { return cells_; }
+  kalt::CellView frame() const { return {cells_, columns_, rows_}; }
+
+  // One frame: shows the cells, each driver in its own way, then handles
+  // the input that arrived since the last frame, which fills the key queue
+  // and may ask to end (see the drivers).
+  virtual void Present() = 0;
+
+  // Whether the display asked to end, and by which signal: the first
+  // request is kept. Each request also queues the key 27, as a window's
+  // close request reads (see RequestEnd).
+  EndRequest EndRequested() const { return end_; }
+
+  virtual DisplayStats Stats() const = 0;
 
   // The key queue: a ring of 256 slots holding up to 255 unread codes (one
   // slot stays free, so that a full ring differs from an empty one).
@@ -40,92 +68,30 @@ class KaltWindow {
   // the oldest code, freeing its slot, or 0 when the queue is empty.
   bool QueueKey(std::int32_t code);
   std::int32_t TakeKey();
-  // Queues the characters of UTF-8 text as code page 437 codes (ASCII as
-  // itself); characters code page 437 lacks and malformed bytes are dropped,
-  // and so is the rest of the text once the queue is full.
+  // Queues the characters of UTF-8 text as code page 437 codes (see
+  // kalt::Cp437Decoder: ASCII as itself; characters code page 437 lacks and
+  // malformed bytes are dropped), and drops the rest of the text once the
+  // queue is full. A null text queues nothing.
   void QueueText(const char* utf8);
 
-  std::unique_ptr<Surface> screen;
-  std::int32_t keyQueue[256] = {};
-  std::uint8_t writeIndex = 0;
-  std::uint8_t readIndex = 0;
-};
+ protected:
+  // A frame of columns x rows cells (a negative size counts as 0).
+  KaltWindow(int columns, int rows);
 
-// The display drawn with OpenGL: the cells are rasterised in software into
-// the 640 by 400 pixel surface (screen), uploaded as a texture and drawn as
-// one quad stretched over the window.
-class RarodIdazer : public KaltWindow {
- public:
-  RarodIdazer();
-  ~RarodIdazer() override;
-
-  // One frame: opens the window when there is none (ending the process with
-  // status 1 after the message when that fails), loads the font at the first
-  // frame, rasterises the cell screen (nothing when there is none), shows it
-  // and handles the pending window events, which fill the key queue and may
-  // toggle full screen (the window closes; the next Present reopens it).
-  void Present() override;
-  // Stores the pointer; the text is used when the window is next opened and
-  // must live until then.
-  void SetTitle(const char* title) override;
-
-  // Opens the window and its GL context, full screen on the desktop's
-  // resolution or with a client area of width by height. False after a
-  // message (on stderr, and in a message box where a display exists) when it
-  // fails; no display at all is one of these failures.
-  bool Open(const char* title, int width, int height, bool fullScreen);
-  // Releases the GL context and the window, if any; shows the mouse cursor
-  // again when in full screen. The next Present opens a new window.
-  void Shutdown();
-  // Adapts the viewport to a client area of width by height pixels (a height
-  // of 0 counts as 1) and stores the size as the current one. Without a GL
-  // context only the size is stored.
-  void Resize(int width, int height);
-
-  // The key-menu command: closes the window and flips between full screen
-  // and the windowed size; the next Present opens the window in the new mode.
-  void ToggleFullScreen();
-
-  int textureWidth = 0;
-  int textureHeight = 0;
-  float textureU = 0.0f;
-  float textureV = 0.0f;
-  SDL_Window* window = nullptr;
-  void* glContext = nullptr;
-  unsigned textureName = 0;
-  const char* title = "RarodIdazer";
-  const Rgb* palette = kPalette;
-  int currentWidth = 640;
-  int currentHeight = 400;
-  int fullScreen = 0;
-  int windowedWidth = 640;
-  int windowedHeight = 400;
-  std::unique_ptr<Surface> cells;  // the cell screen that Present shows
+  // A request to end (a close request, an end signal): the first one's
+  // signal is kept for EndRequested, and every request queues the key 27
+  // (dropped while the queue is full). Whether an end had been requested
+  // before.
+  bool RequestEnd(int signal);
 
  private:
-  void HandleEvent(const SDL_Event& event);
-  void UploadPixels();
-  void DrawQuad() const;
+  int columns_;
+  int rows_;
+  std::vector<kalt::Cell> cells_;
+  std::int32_t keyQueue_[256] = {};
+  std::uint8_t writeIndex_ = 0;
+  std::uint8_t readIndex_ = 0;
+  EndRequest end_;
 };
-
-// The smallest power of two not below n (1 for n below 2): the texture size
-// that holds a surface extent of n. Limited to 2^30.
-int PowerOfTwoAtLeast(int n);
-
-// Recognises the key-menu command among key presses: Alt pressed and
-// released with no other key in between, F10, F11, or Enter while Alt is
-// held.
-enum class MenuKey { Alt, F10, F11, Enter, Other };
-
-struct MenuGesture {
-  bool altAlone = false;  // Alt is down and nothing else was pressed since
-};
-
-// A key press (repeats included); true when it completes the command.
-bool MenuKeyPressed(MenuGesture& gesture, MenuKey key, bool repeat, bool altHeld);
-// A key release; true when it completes the command.
-bool MenuKeyReleased(MenuGesture& gesture, MenuKey key);
-// Focus went elsewhere: the keys held so far count for nothing.
-inline void MenuGestureCancel(MenuGesture& gesture) { gesture.altAlone = false; }
 
 }  // namespace gldisplay

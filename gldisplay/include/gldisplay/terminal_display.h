@@ -1,14 +1,14 @@
-// The text-mode display in a terminal: the 80 by 50 cells shown with the
-// terminal layer (terminal/) on standard output, typed keys read from
-// standard input into the display's key queue.
+// gldisplay/terminal_display.h - the text-mode display in the terminal on
+// standard output: the 80 by 50 cells shown with the terminal layer
+// (terminal/), the keys typed on standard input read into the key queue.
 #pragma once
 
-#include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "gldisplay/display.h"
-#include "kalt/cell.h"
+#include "terminal/screen.h"
 
 namespace term {
 class Terminal;
@@ -16,40 +16,48 @@ class Terminal;
 
 namespace gldisplay {
 
-class TerminalDisplay : public KaltWindow {
+struct TerminalOptions {
+  std::string title = "RarodIdazer";
+  // How frames reach the terminal. REP is used at most as far as this
+  // allows and the terminal says it repeats (see term::Terminal).
+  term::EncodeOptions encoding{.repeat = term::Repeat::kAnyGlyph};
+};
+
+class TerminalDisplay final : public KaltWindow {
  public:
-  TerminalDisplay();
+  // The terminal is not touched yet: Open or the first Present takes it.
+  explicit TerminalDisplay(TerminalOptions options = {});
   // Gives the terminal back (so does the end of the process, however it
   // ends, while the display exists).
   ~TerminalDisplay() override;
 
-  // One frame. The first takes the terminal over (alternate screen, raw
-  // mode, the title, colours in 24 bits when COLORTERM asks for them; see
-  // term::Terminal); when standard output is not a terminal the reason goes
-  // to stderr and the process ends with status 1. Then the cells are shown
-  // (only what changed, centred in a larger terminal and cropped in a
-  // smaller one, following resizes) and the keys typed since the last
-  // frame are queued (see term::ScanTyped: code page 437 codes, Escape 27,
-  // Enter 13, Backspace 8, Tab 9). Ctrl+C, SIGINT, SIGTERM, SIGHUP and a
-  // terminal that went away each queue 27 once, as a close request does;
-  // a second Ctrl+C after that gives the terminal back and ends the
-  // process by SIGINT (a second signal does the same by itself).
-  void Present() override;
-  // Stores the pointer; the text is the terminal's title once it is taken
-  // over and must live until then.
-  void SetTitle(const char* title) override;
+  // Takes the terminal over now, unless it is taken: alternate screen, raw
+  // mode, the title (see term::Terminal). Throws term::TerminalError when
+  // standard output is not a terminal or another term::Terminal exists.
+  void Open();
 
-  const char* title = "RarodIdazer";
-  std::array<kalt::Cell, kalt::kConsoleCells> cells{};  // the cell screen that Present shows
+  // One frame. The first takes the terminal over as Open does; when that
+  // fails the reason goes to stderr and the process ends with status 1.
+  // Then the cells are shown (only what changed, centred in a larger
+  // terminal and cropped in a smaller one, following resizes) and the keys
+  // typed since the last frame are queued (see term::ScanKey: code page
+  // 437 codes, Escape 27, Enter 13, Backspace 8, Tab 9; Ctrl+Z suspends).
+  // Ctrl+C asks to end by SIGINT; SIGINT, SIGTERM and SIGHUP ask to end by
+  // that signal, and a terminal that went away by SIGHUP; each queues 27,
+  // as a close request does. A second Ctrl+C after any of these gives the
+  // terminal back and ends the process by SIGINT (a second signal does the
+  // same by itself, see term::Terminal).
+  void Present() override;
+
+  // Present calls, bytes written and frames dropped, as the terminal
+  // counts them (none before it is taken).
+  DisplayStats Stats() const override;
 
  private:
-  // An end request (or an interrupt) arrived: queues 27 the first time.
-  // Whether it had been queued before.
-  bool RequestEnd();
-
+  TerminalOptions options_;
   std::unique_ptr<term::Terminal> terminal_;
   std::vector<int> typed_;
-  bool endQueued_ = false;
+  bool signalSeen_ = false;  // the terminal's end signal has asked to end
 };
 
 }  // namespace gldisplay

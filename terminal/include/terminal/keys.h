@@ -1,6 +1,6 @@
-// terminal/keys.h - finding keys in the bytes a terminal sends: the keys
-// that end or suspend the show (a lone Escape, Ctrl+C and Ctrl+Z) and the
-// terminal's replies to cursor position queries, or every typed key.
+// terminal/keys.h - the keys in the bytes a terminal sends: every typed key
+// as the code a PC text console reports, the suspend key, and the
+// terminal's replies to cursor position queries.
 //
 // A terminal sends the Escape key as the single byte ESC, but ESC also
 // starts the sequences of arrow and function keys, mouse and focus reports
@@ -9,20 +9,25 @@
 // Escape key; an ESC that is followed by another ESC was one as well.
 #pragma once
 
-#include <string_view>
-#include <vector>
+#include "kalt/cp437.h"
 
 namespace term {
 
 // How long to wait for the rest of a sequence after an ESC.
 inline constexpr int kLoneEscapeMillis = 50;
 
-enum class Key {
-  kNone,
-  kEscape,        // the Escape key on its own
-  kInterrupt,     // Ctrl+C (byte 3; the terminal is in raw mode)
-  kSuspend,       // Ctrl+Z (byte 26), the terminal's own suspend key
-  kCursorReport,  // a cursor position report, CSI row ; column R (see KeyScan)
+// What a byte of input completes.
+struct KeyEvent {
+  enum class Kind {
+    kNone,
+    kTyped,         // a typed key: code (see ScanKey)
+    kSuspend,       // Ctrl+Z (byte 26), the terminal's own suspend key
+    kCursorReport,  // a cursor position report, CSI row ; column R
+  };
+  Kind kind = Kind::kNone;
+  int code = 0;    // kTyped: the key's code
+  int row = 0;     // kCursorReport: the cursor's row and column, 1-based
+  int column = 0;
 };
 
 // Where the scanner is in the byte stream. Start with a default record.
@@ -43,42 +48,31 @@ struct KeyScan {
   int numbers[2] = {0, 0};
   int count = 0;
   bool plain = true;
-  // The row and column (1-based) of the last cursor position report, and
-  // how many reports came so far.
-  int reportRow = 0;
-  int reportColumn = 0;
-  int reports = 0;
-  // ScanTyped in kGround: the UTF-8 continuation bytes still expected, and
-  // the bits of the character so far.
-  int utf8Left = 0;
-  char32_t utf8Code = 0;
+  // kGround: the typed character under way.
+  kalt::Cp437Decoder text;
 };
 
-// Scans `bytes` and returns the first key among them (kNone if there is
-// none); the bytes after that key are not scanned. Any other byte,
-// sequence or stray fragment is skipped; the scan never fails. A CSI with
-// exactly two plain numbers and the final R is a cursor position report:
-// kCursorReport, with the numbers in scan.reportRow and reportColumn
-// (a modified F3 key looks the same, but always with row 1).
-Key ScanKeys(KeyScan& scan, std::string_view bytes);
+// Scans one byte and returns what it completes:
+// - kTyped: a printable character (UTF-8, see kalt::Cp437Decoder) as its
+//   code page 437 code, Enter 13, Tab 9, Backspace (DEL or Ctrl+H) 8,
+//   Ctrl+C 3 (also Alt+Ctrl+C, ESC then Ctrl+C), and Escape 27 for an ESC
+//   followed by another ESC (else see EndOfBurst);
+// - kSuspend: Ctrl+Z, also Alt+Ctrl+Z (ESC then Ctrl+Z);
+// - kCursorReport: a CSI with exactly two plain numbers and the final R
+//   (a modified F3 key looks the same, but always with row 1).
+// Characters code page 437 lacks, malformed UTF-8, other control bytes,
+// Alt with any other key and every other sequence (arrows, function keys,
+// mouse and focus reports, replies to queries) complete nothing; CAN and
+// SUB (Ctrl+Z) cancel a sequence under way, and an ESC drops a character
+// under way. The scan never fails.
+KeyEvent ScanKey(KeyScan& scan, char byte);
 
 // True while the scan is inside an ESC or an unfinished sequence: the
 // caller waits up to kLoneEscapeMillis for more bytes before EndOfBurst.
 bool AwaitingMore(const KeyScan& scan);
 
-// Scans `bytes` and appends every key typed in them to `typed`, oldest
-// first, as the code a PC text console reports: printable characters
-// (UTF-8) as their code page 437 codes, Enter 13, Tab 9, Backspace (DEL or
-// Ctrl+H) 8, Ctrl+C 3, and Escape 27 once it is known to stand alone (an
-// ESC followed by another ESC here, else see EndOfBurst). Characters code
-// page 437 lacks, malformed UTF-8, other control bytes, Alt with a key and
-// every sequence (arrows, function keys, reports) are skipped. Unlike
-// ScanKeys it scans all the bytes; a character split between calls is
-// joined.
-void ScanTyped(KeyScan& scan, std::string_view bytes, std::vector<int>& typed);
-
 // No more bytes came within the wait: an ESC on its own is the Escape key
-// (returned as kEscape); an unfinished sequence is dropped.
-Key EndOfBurst(KeyScan& scan);
+// (kTyped 27); an unfinished sequence or character is dropped.
+KeyEvent EndOfBurst(KeyScan& scan);
 
 }  // namespace term

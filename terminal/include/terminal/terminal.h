@@ -47,15 +47,6 @@ class TerminalError : public std::runtime_error {
 // colour: exactly "truecolor" or "24bit".
 bool WantsTrueColour(const char* colorterm);
 
-// Why the show should end.
-struct EndRequest {
-  bool end = false;
-  // The signal to die of once everything is shut down, so the caller's
-  // shell sees how the program ended: SIGINT for Ctrl+C or SIGINT, SIGTERM,
-  // SIGHUP (also when the terminal went away); 0 for the Escape key.
-  int signal = 0;
-};
-
 struct TerminalStats {
   std::uint64_t frames = 0;   // Present calls
   std::uint64_t bytes = 0;    // bytes written by them
@@ -91,23 +82,27 @@ class Terminal {
   // not take the bytes at once; the rest is written by the next calls,
   // which drop their grids until it is out. Draws nothing while the
   // terminal is not the show's (stopped, in the background). Returns false
-  // when the terminal cannot be written any more; PollEnd then asks to end.
+  // when the terminal cannot be written any more; EndSignal then asks to
+  // end.
   bool Present(GridView grid);
 
-  // Reads the keys that arrived on standard input (without blocking,
-  // except for a short wait after an ESC, see terminal/keys.h) and the end
-  // signals received. Ctrl+Z stops the process group, as the terminal's
+  // Reads the input that arrived on standard input (without blocking,
+  // except for a short wait after an ESC, see terminal/keys.h) and appends
+  // every typed key to `typed`, oldest first (see ScanKey: code page 437
+  // codes, Escape 27, Ctrl+C 3, Enter 13, Backspace 8, Tab 9). The
+  // terminal's answers to the REP question are taken here and type nothing.
+  // Ctrl+Z (or Alt+Ctrl+Z) stops the process group, as the terminal's
   // suspend key does outside raw mode (see job control above); the rest of
-  // its burst of input is dropped.
-  EndRequest PollEnd();
+  // its burst of input is dropped. Reads nothing while the terminal is not
+  // the show's, nor after standard input ended.
+  void ReadKeys(std::vector<int>& typed);
 
-  // Reads the keys that arrived on standard input, waiting as PollEnd does,
-  // and appends every typed key to `typed` (see ScanTyped; Escape is 27,
-  // Ctrl+C 3). Keys end nothing here: the result asks to end only for an
-  // end signal received (SIGINT, SIGTERM, SIGHUP) or a terminal that
-  // cannot be written any more, and keeps asking. Ctrl+Z stops as in
-  // PollEnd. Call either this or PollEnd on a Terminal, not both.
-  EndRequest PollKeys(std::vector<int>& typed);
+  // The signal that asks the show to end, to die of once everything is
+  // shut down (so the caller's shell sees how the program ended): SIGINT,
+  // SIGTERM or SIGHUP received (the first of them), SIGHUP also when the
+  // terminal cannot be written any more; 0 while nothing asks. Keys end
+  // nothing by themselves: Escape and Ctrl+C are the caller's to judge.
+  int EndSignal() const;
 
   const TerminalStats& stats() const { return stats_; }
 
@@ -118,7 +113,7 @@ class Terminal {
   bool HoldTerminal();
   void Take();
   void Flush(int waitMillis);
-  void OnCursorReport(const KeyScan& scan);
+  void OnCursorReport(int row, int column);
   void Suspend();
 
   std::string title_;
@@ -132,7 +127,6 @@ class Terminal {
   std::size_t sent_ = 0;
   unsigned givenBackSeen_ = 0;  // the give-backs so far: another one drops the output
   KeyScan keyScan_;
-  Key endKey_ = Key::kNone;
   bool inputOpen_ = true;
   bool lost_ = false;
   TerminalStats stats_;

@@ -1,12 +1,14 @@
-// The display's platform side: the SDL2 window, the OpenGL context, the
+// The display in a window: the SDL2 window, the OpenGL context, the
 // texture that carries the pixel surface, message boxes and window events.
+#include "gldisplay/window_display.h"
+
 #include <GL/gl.h>
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
-#include "gldisplay/display.h"
 #include "kalt/alert.h"
 
 namespace gldisplay {
@@ -91,12 +93,22 @@ int ControlCode(SDL_Keycode key) {
 
 }  // namespace
 
+RarodIdazer::RarodIdazer(WindowOptions options)
+    : KaltWindow(kalt::kConsoleColumns, kalt::kConsoleRows),
+      title_(std::move(options.title)),
+      fullScreen_(options.fullScreen),
+      pixels_(columns() * kGlyphSize, rows() * kGlyphSize) {}
+
 RarodIdazer::~RarodIdazer() {
   Shutdown();
   if (published == this) published = nullptr;
 }
 
-bool RarodIdazer::Open(const char* text, int width, int height, bool full) {
+bool RarodIdazer::Open() {
+  if (window_) return true;
+  int width = currentWidth_, height = currentHeight_;
+  const bool full = fullScreen_;
+
   // 1. The video subsystem, once: no display at all ends here (SDL's
   //    invisible offscreen and dummy drivers serve nobody, unless the user
   //    names them in SDL_VIDEODRIVER). Ctrl+C keeps its default meaning, a
@@ -131,66 +143,66 @@ bool RarodIdazer::Open(const char* text, int width, int height, bool full) {
   if (full) SDL_ShowCursor(SDL_DISABLE);
   const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI |
                        (full ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE);
-  window = SDL_CreateWindow(text ? text : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
-  if (!window) {
+  window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+  if (!window_) {
     Shutdown();
     return OpenFailed("Window Creation Error.");
   }
 
   // 5. The rendering context, current on this thread; swaps wait for the
   //    display's refresh where the driver can.
-  glContext = SDL_GL_CreateContext(window);
-  if (!glContext) {
+  glContext_ = SDL_GL_CreateContext(window_);
+  if (!glContext_) {
     Shutdown();
     return OpenFailed("Can't Create A GL Rendering Context.");
   }
-  if (SDL_GL_MakeCurrent(window, glContext) != 0) {
+  if (SDL_GL_MakeCurrent(window_, glContext_) != 0) {
     Shutdown();
     return OpenFailed("Can't Activate The GL Rendering Context.");
   }
   SDL_GL_SetSwapInterval(1);
 
   // 6. Shown in front with the keyboard focus, typing delivered as text.
-  SDL_ShowWindow(window);
-  SDL_RaiseWindow(window);
-  SDL_SetWindowInputFocus(window);
+  SDL_ShowWindow(window_);
+  SDL_RaiseWindow(window_);
+  SDL_SetWindowInputFocus(window_);
   SDL_DisableScreenSaver();
   SDL_StartTextInput();
   MenuGestureCancel(menuGesture);
 
   // 7. The viewport covers the drawable and one texture name is ready.
   int drawableWidth = width, drawableHeight = height;
-  SDL_GL_GetDrawableSize(window, &drawableWidth, &drawableHeight);
+  SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
   Resize(drawableWidth, drawableHeight);
   glEnable(GL_TEXTURE_2D);
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClearDepth(1.0);
-  glGenTextures(1, &textureName);
+  glGenTextures(1, &textureName_);
   return true;
 }
 
 void RarodIdazer::Shutdown() {
   // 1. Leaving full screen brings the cursor back.
-  if (fullScreen && SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(SDL_ENABLE);
+  if (fullScreen_ && SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(SDL_ENABLE);
 
   // 2. The context, then the window; a failure is reported and the rest
   //    goes on.
-  if (glContext) {
-    if (SDL_GL_MakeCurrent(window, nullptr) != 0)
+  if (glContext_) {
+    if (SDL_GL_MakeCurrent(window_, nullptr) != 0)
       kalt::ShowAlert("Shutdown Error", "Release of DC and RC failed.", SDL_GetError(), kalt::AlertIcon::Information);
-    SDL_GL_DeleteContext(glContext);
-    glContext = nullptr;
+    SDL_GL_DeleteContext(glContext_);
+    glContext_ = nullptr;
   }
-  if (window) SDL_DestroyWindow(window);
+  if (window_) SDL_DestroyWindow(window_);
 
   // 3. The next Present opens a new window.
-  window = nullptr;
+  window_ = nullptr;
 }
 
 void RarodIdazer::Resize(int width, int height) {
   if (width < 0) width = 0;
   if (height < 1) height = 1;
-  if (glContext) {
+  if (glContext_) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -198,29 +210,35 @@ void RarodIdazer::Resize(int width, int height) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
   }
-  currentWidth = width;
-  currentHeight = height;
+  currentWidth_ = width;
+  currentHeight_ = height;
+}
+
+void RarodIdazer::ToggleFullScreen() {
+  Shutdown();
+  fullScreen_ = !fullScreen_;
+  currentWidth_ = kWindowedWidth;
+  currentHeight_ = kWindowedHeight;
 }
 
 void RarodIdazer::UploadPixels() {
   const auto upload = [this] {
-    glBindTexture(GL_TEXTURE_2D, textureName);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, screen->width, screen->height, GL_RGBA, GL_UNSIGNED_BYTE,
-                    screen->words.data());
+    glBindTexture(GL_TEXTURE_2D, textureName_);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, pixels_.width, pixels_.height, GL_RGBA, GL_UNSIGNED_BYTE,
+                    pixels_.words.data());
   };
   TakeGlErrors();
   upload();
   // A texture without storage (the first frame in every context) makes the
   // upload fail: set it up at a power-of-two size and upload again.
   for (int setup = 0; setup < kTextureSetups && TakeGlErrors(); ++setup) {
-    glDeleteTextures(1, &textureName);
-    glGenTextures(1, &textureName);
-    glBindTexture(GL_TEXTURE_2D, textureName);
-    textureWidth = PowerOfTwoAtLeast(screen->width);
-    textureHeight = PowerOfTwoAtLeast(screen->height);
-    textureU = static_cast<float>(screen->width) / static_cast<float>(textureWidth);
-    textureV = static_cast<float>(screen->height) / static_cast<float>(textureHeight);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, textureWidth, textureHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glDeleteTextures(1, &textureName_);
+    glGenTextures(1, &textureName_);
+    glBindTexture(GL_TEXTURE_2D, textureName_);
+    const TextureFit fit = FitTexture(pixels_.width, pixels_.height);
+    textureU_ = fit.u;
+    textureV_ = fit.v;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, fit.width, fit.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     upload();
@@ -239,11 +257,11 @@ void RarodIdazer::DrawQuad() const {
   glDisable(GL_DEPTH_TEST);
   glColor3f(1.0f, 1.0f, 1.0f);
   glBegin(GL_QUADS);
-  glTexCoord2f(0.0f, textureV);
+  glTexCoord2f(0.0f, textureV_);
   glVertex3f(-1.0f, -1.0f, 0.0f);
-  glTexCoord2f(textureU, textureV);
+  glTexCoord2f(textureU_, textureV_);
   glVertex3f(1.0f, -1.0f, 0.0f);
-  glTexCoord2f(textureU, 0.0f);
+  glTexCoord2f(textureU_, 0.0f);
   glVertex3f(1.0f, 1.0f, 0.0f);
   glTexCoord2f(0.0f, 0.0f);
   glVertex3f(-1.0f, 1.0f, 0.0f);
@@ -251,20 +269,21 @@ void RarodIdazer::DrawQuad() const {
 }
 
 void RarodIdazer::Present() {
+  ++frames_;
   // 1. A window, opened at the first frame and after each toggle. Without
   //    one nothing can be shown and no key can reach the program, so a
   //    failure ends the process after its message instead of repeating it
   //    every frame.
-  if (!window && !Open(title, currentWidth, currentHeight, fullScreen != 0)) std::exit(EXIT_FAILURE);
+  if (!Open()) std::exit(EXIT_FAILURE);
 
   // 2. Its context is the current one.
-  SDL_GL_MakeCurrent(window, glContext);
+  SDL_GL_MakeCurrent(window_, glContext_);
 
   // 3. The font, at the first frame.
-  const FontImage& font = ScreenFont(window);
+  const FontImage& font = ScreenFont(window_);
 
   // 4. The cells into the pixel surface.
-  if (cells) RenderCells(*cells, *screen, palette, font);
+  RenderCells(frame(), pixels_, kPalette, font);
 
   // 5. The pixel surface into the texture.
   UploadPixels();
@@ -273,7 +292,7 @@ void RarodIdazer::Present() {
   DrawQuad();
 
   // 8. Shown.
-  SDL_GL_SwapWindow(window);
+  SDL_GL_SwapWindow(window_);
 
   // 9. This display receives the window events from now on.
   published = this;
@@ -288,19 +307,19 @@ void RarodIdazer::Present() {
 void RarodIdazer::HandleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_WINDOWEVENT:
-      if (!window || event.window.windowID != SDL_GetWindowID(window)) break;
+      if (!window_ || event.window.windowID != SDL_GetWindowID(window_)) break;
       if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
         int width = event.window.data1, height = event.window.data2;
-        SDL_GL_GetDrawableSize(window, &width, &height);
+        SDL_GL_GetDrawableSize(window_, &width, &height);
         Resize(width, height);
       } else if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
-        QueueKey(27);  // the window stays until the program ends
+        RequestEnd(0);  // the window stays until the program ends
       } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
         MenuGestureCancel(menuGesture);
       }
       break;
     case SDL_QUIT:
-      QueueKey(27);
+      RequestEnd(0);
       break;
     case SDL_TEXTINPUT:
       QueueText(event.text.text);
@@ -319,6 +338,37 @@ void RarodIdazer::HandleEvent(const SDL_Event& event) {
     default:
       break;
   }
+}
+
+TextureFit FitTexture(int surfaceWidth, int surfaceHeight) {
+  TextureFit fit;
+  fit.width = PowerOfTwoAtLeast(surfaceWidth);
+  fit.height = PowerOfTwoAtLeast(surfaceHeight);
+  fit.u = static_cast<float>(surfaceWidth) / static_cast<float>(fit.width);
+  fit.v = static_cast<float>(surfaceHeight) / static_cast<float>(fit.height);
+  return fit;
+}
+
+int PowerOfTwoAtLeast(int n) {
+  int size = 1;
+  while (size < n && size < (1 << 30)) size *= 2;
+  return size;
+}
+
+bool MenuKeyPressed(MenuGesture& gesture, MenuKey key, bool repeat, bool altHeld) {
+  if (key == MenuKey::Alt) {
+    if (!repeat) gesture.altAlone = true;
+    return false;
+  }
+  gesture.altAlone = false;
+  if (repeat) return false;
+  return key == MenuKey::F10 || key == MenuKey::F11 || (key == MenuKey::Enter && altHeld);
+}
+
+bool MenuKeyReleased(MenuGesture& gesture, MenuKey key) {
+  if (key != MenuKey::Alt || !gesture.altAlone) return false;
+  gesture.altAlone = false;
+  return true;
 }
 
 }  // namespace gldisplay
