@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -42,13 +43,13 @@ Frame RandomFrame(std::mt19937& random, int columns, int rows) {
   return frame;
 }
 
-// Changes cells of the frame at random: some rows a little, some a lot.
+// Changes 1 to `columns` cells of a row at random.
 void ChangeCells(std::mt19937& random, Frame& frame, int row) {
   const int changes = 1 + static_cast<int>(random() % frame.columns);
   for (int k = 0; k < changes; ++k) frame.cells[row * frame.columns + random() % frame.columns] = RandomCell(random);
 }
 
-// Every rewrite choice for `gaps` gaps.
+// Every choice of rewrites for the gaps of the passes.
 std::vector<std::vector<bool>> AllRewrites(const term::paint::Passes& passes) {
   int gaps = 0;
   for (std::size_t k = 1, pass = 0; k < passes.columns.size(); ++k) {
