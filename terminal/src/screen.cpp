@@ -2,35 +2,60 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
+#include <numeric>
+#include <stdexcept>
 #include <string_view>
 
 #include "kalt/ansi.h"
 #include "kalt/cp437.h"
+#include "painter.h"
 
 namespace term {
+
+namespace paint {
 
 namespace {
 
 constexpr int kBlank = 32;
 constexpr int kFullBlock = 219;
 
-// The decimal digits of a number 0..99999 (counts, rows and columns).
-int Digits(int n) { return n < 10 ? 1 : n < 100 ? 2 : n < 1000 ? 3 : n < 10000 ? 4 : 5; }
+// One SGR that sets the ink and the paper (PC colours, -1 leaves one as it
+// is), from the SGR parameters of every colour as ink and as paper.
+template <typename Sink>
+void WriteColours(Sink& bytes, const std::string (*colours)[16], int ink, int paper) {
+  bytes.Text("\x1b[");
+  if (ink >= 0) bytes.Text(colours[0][ink]);
+  if (ink >= 0 && paper >= 0) bytes.Text(";");
+  if (paper >= 0) bytes.Text(colours[1][paper]);
+  bytes.Text("m");
+}
 
 // Short byte strings looked up per cell: the UTF-8 form of every code
 // page 437 glyph, and the SGR parameters of every colour as ink and as
 // paper, in 16 colours and in true colour.
 struct Tables {
   std::array<std::string, 256> glyphs;
-  std::string colours[2][2][16];  // [trueColour][paper][pc]
+  std::string colours[2][2][16];        // [trueColour][paper][pc]
+  std::size_t longestColours[2] = {};  // [trueColour]: the longest SGR
 
-  Tables() {
-    for (int code = 0; code < 256; ++code) kalt::AppendCp437(glyphs[code], static_cast<std::uint8_t>(code));
-    for (int trueColour = 0; trueColour < 2; ++trueColour)
-      for (int paper = 0; paper < 2; ++paper)
-        for (int pc = 0; pc < 16; ++pc) kalt::AppendSgrColour(colours[trueColour][paper][pc], pc, paper, trueColour);
-  }
+  Tables();
 };
+
+Tables::Tables() {
+  for (int code = 0; code < 256; ++code) kalt::AppendCp437(glyphs[code], static_cast<std::uint8_t>(code));
+  for (int trueColour = 0; trueColour < 2; ++trueColour) {
+    for (int paper = 0; paper < 2; ++paper)
+      for (int pc = 0; pc < 16; ++pc) kalt::AppendSgrColour(colours[trueColour][paper][pc], pc, paper, trueColour);
+    for (int ink = -1; ink < 16; ++ink) {
+      for (int paper = -1; paper < 16; ++paper) {
+        Count count;
+        WriteColours(count, colours[trueColour], ink, paper);
+        longestColours[trueColour] = std::max(longestColours[trueColour], count.size());
+      }
+    }
+  }
+}
 
 const Tables& Lookup() {
   static const Tables tables;
@@ -42,394 +67,436 @@ bool Repeatable(Repeat repeat, int code) {
   return repeat == Repeat::kAnyGlyph || (repeat == Repeat::kAscii && code >= 0x20 && code < 0x7F);
 }
 
-// Writes cells into one frame's bytes: moves the cursor the cheapest way,
-// sets only the colours a glyph shows that differ from the terminal's, and
-// holds back a run of cells that look alike to send it as one glyph and a
-// REP where that is shorter. A copy with no output (out == nullptr) counts
-// the bytes that a choice would cost, exactly.
-class Painter {
- public:
-  Painter(std::string* out, const EncodeOptions& options, const ScreenState& state)
-      : out_(out),
-        tables_(&Lookup()),
-        trueColour_(options.trueColour),
-        repeat_(options.repeat),
-        columns_(state.size.columns),
-        row_(state.cursorRow),
-        column_(state.cursorColumn),
-        ink_(state.ink),
-        paper_(state.paper) {}
-
-  // Bytes sent (or counted) so far; a held run is not counted until sent.
-  std::size_t bytes() const { return bytes_; }
-  // True when the terminal's colours are `ink` and `paper` (-1: either).
-  bool HasColours(int ink, int paper) const { return (ink < 0 || ink == ink_) && (paper < 0 || paper == paper_); }
-  // A copy that counts the bytes of what follows, without output.
-  Painter Counter() const {
-    Painter counter = *this;
-    counter.out_ = nullptr;
-    counter.bytes_ = 0;
-    return counter;
-  }
-  // A copy that writes what follows into `draft` (emptied first), for
-  // Adopt to take over if it is the better choice.
-  Painter Draft(std::string& draft) const {
-    Painter copy = *this;
-    draft.clear();
-    copy.out_ = &draft;
-    copy.bytes_ = 0;
-    return copy;
-  }
-  // Takes over what a draft wrote and where it left the terminal.
-  void Adopt(const Painter& draft) {
-    std::string* const out = out_;
-    const std::size_t bytes = bytes_ + draft.bytes_;
-    if (out != nullptr) out->append(*draft.out_);
-    *this = draft;
-    out_ = out;
-    bytes_ = bytes;
-  }
-
-  // Writes the cell at the cursor (after the held run) with `look`.
-  void Put(std::uint16_t look) {
-    if (run_ > 0 && (look & 0xFF) == (runLook_ & 0xFF) && Shows(look)) {
-      ++run_;
-      return;
-    }
-    Flush();
-    SetColours(look);
-    runLook_ = look;
-    run_ = 1;
-  }
-
-  // Sends the held run: its glyph, then the repeats as glyphs or, where the
-  // options allow it for the glyph, as one REP, whichever is shorter
-  // (glyphs on a tie).
-  void Flush() {
-    if (run_ == 0) return;
-    const std::string& glyph = tables_->glyphs[runLook_ & 0xFF];
-    Text(glyph);
-    const int repeats = run_ - 1;
-    const int repCost = repeats == 1 ? 3 : 3 + Digits(repeats);
-    if (repeats > 0 && Repeatable(repeat_, runLook_ & 0xFF) && repCost < repeats * static_cast<int>(glyph.size())) {
-      Text("\x1b[");
-      if (repeats > 1) Number(repeats);
-      Text("b");
-    } else {
-      for (int k = 0; k < repeats; ++k) Text(glyph);
-    }
-    // After the terminal's last column the cursor is at the edge (it stays
-    // put or waits to wrap): columns_ stands for that place, which only
-    // absolute column moves leave.
-    column_ = std::min(column_ + run_, columns_);
-    run_ = 0;
-  }
-
-  // Moves the cursor to (row, column) of the terminal by the shortest of:
-  // an absolute position (CUP), a move along the row (AlongRow), or down a
-  // number of rows to the first column (CNL) or in the same column (CUD),
-  // each followed by a move along the row.
-  void MoveTo(int row, int column) {
-    Flush();
-    if (row_ == row && column_ == column) return;
-    enum class Way { kPosition, kAlongRow, kNextLine, kDown };
-    Way way = Way::kPosition;
-    int best = 3 + (row > 0 ? Digits(row + 1) : 0) + (column > 0 ? 1 + Digits(column + 1) : 0);
-    const auto consider = [&](Way candidate, int cost) {
-      if (cost < best) {
-        best = cost;
-        way = candidate;
-      }
-    };
-    const Step fromCursor = AlongRow(column_, column), fromStart = AlongRow(0, column);
-    if (row_ == row) {
-      consider(Way::kAlongRow, fromCursor.cost);
-    } else if (row_ >= 0 && row > row_) {
-      consider(Way::kNextLine, CountCost(row - row_) + fromStart.cost);
-      if (column_ < columns_) consider(Way::kDown, CountCost(row - row_) + fromCursor.cost);
-    }
-
-    switch (way) {
-      case Way::kPosition:
-        Text("\x1b[");
-        if (row > 0) Number(row + 1);
-        if (column > 0) {
-          Text(";");
-          Number(column + 1);
-        }
-        Text("H");
-        break;
-      case Way::kAlongRow:
-        Take(fromCursor, column_, column);
-        break;
-      case Way::kNextLine:
-        Counted(row - row_, "E");
-        Take(fromStart, 0, column);
-        break;
-      case Way::kDown:
-        Counted(row - row_, "B");
-        Take(fromCursor, column_, column);
-        break;
-    }
-    row_ = row;
-    column_ = column;
-  }
-
-  // Where the frame leaves the terminal, for the next frame.
-  void Leave(ScreenState& state) {
-    Flush();
-    state.cursorRow = row_;
-    state.cursorColumn = column_;
-    state.ink = ink_;
-    state.paper = paper_;
-  }
-
- private:
-  // True when the terminal's colours show `look`'s glyph as it should be:
-  // the paper of a blank, the ink of a full block, otherwise both.
-  bool Shows(std::uint16_t look) const {
-    const int code = look & 0xFF, ink = look >> 8 & 15, paper = look >> 12;
-    return (code == kBlank || ink_ == ink) && (code == kFullBlock || paper_ == paper);
-  }
-
-  // One SGR with the colours that the glyph shows and the terminal lacks.
-  // A reset (SGR 0) never makes it shorter: the terminal's default colours
-  // are not PC colours, so both would have to follow it.
-  void SetColours(std::uint16_t look) {
-    const int code = look & 0xFF, ink = look >> 8 & 15, paper = look >> 12;
-    const bool setInk = code != kBlank && ink_ != ink;
-    const bool setPaper = code != kFullBlock && paper_ != paper;
-    if (!setInk && !setPaper) return;
-    Text("\x1b[");
-    if (setInk) Text(tables_->colours[trueColour_][0][ink]);
-    if (setInk && setPaper) Text(";");
-    if (setPaper) Text(tables_->colours[trueColour_][1][paper]);
-    Text("m");
-    if (setInk) ink_ = ink;
-    if (setPaper) paper_ = paper;
-  }
-
-  // The ways along the cursor's row: an absolute column (CHA), a carriage
-  // return (CR) and a step forward (CUF) from the first column, a step
-  // forward or back (CUB) from the cursor, or backspaces (BS). From the
-  // edge (`from` == columns_) only the absolute ways are sure.
-  enum class Along { kStay, kColumn, kReturn, kForward, kBack, kBackspaces };
-  struct Step {
-    Along way;
-    int cost;
-  };
-  Step AlongRow(int from, int to) const {
-    if (from == to) return {Along::kStay, 0};
-    Step best{Along::kColumn, ColumnCost(to)};
-    const auto consider = [&](Along way, int cost) {
-      if (cost < best.cost) best = {way, cost};
-    };
-    consider(Along::kReturn, 1 + (to > 0 ? CountCost(to) : 0));
-    if (from < columns_ && to > from) consider(Along::kForward, CountCost(to - from));
-    if (from < columns_ && to < from) {
-      consider(Along::kBack, CountCost(from - to));
-      consider(Along::kBackspaces, from - to);
-    }
-    return best;
-  }
-  void Take(Step step, int from, int to) {
-    switch (step.way) {
-      case Along::kStay:
-        break;
-      case Along::kColumn:
-        Text("\x1b[");
-        if (to > 0) Number(to + 1);
-        Text("G");
-        break;
-      case Along::kReturn:
-        Text("\r");
-        if (to > 0) Counted(to, "C");
-        break;
-      case Along::kForward:
-        Counted(to - from, "C");
-        break;
-      case Along::kBack:
-        Counted(from - to, "D");
-        break;
-      case Along::kBackspaces:
-        for (int k = from; k > to; --k) Text("\b");
-        break;
+// The first of the candidates whose bytes are the fewest: each is priced by
+// counting what write(count, candidate) would append.
+template <typename Candidate, typename Write>
+Candidate Cheapest(const Candidate* begin, const Candidate* end, const Write& write) {
+  Candidate best = *begin;
+  if (end - begin == 1) return best;
+  std::size_t fewest = std::numeric_limits<std::size_t>::max();
+  for (const Candidate* it = begin; it != end; ++it) {
+    Count counter;
+    write(counter, *it);
+    if (counter.size() < fewest) {
+      fewest = counter.size();
+      best = *it;
     }
   }
+  return best;
+}
 
-  // The bytes of a count sequence, and the sequence: a count of 1 is left
-  // out, as is column 1.
-  static int CountCost(int n) { return 3 + (n > 1 ? Digits(n) : 0); }
-  static int ColumnCost(int column) { return 3 + (column > 0 ? Digits(column + 1) : 0); }
-  void Counted(int n, const char* final) {
-    Text("\x1b[");
-    if (n > 1) Number(n);
-    Text(final);
-  }
+}  // namespace
 
-  void Text(std::string_view text) {
-    bytes_ += text.size();
-    if (out_ != nullptr) out_->append(text);
-  }
-  void Number(int n) {
-    bytes_ += static_cast<std::size_t>(Digits(n));
-    if (out_ != nullptr) kalt::AppendDecimal(*out_, n);
-  }
+Painter::Painter(std::string* out, const EncodeOptions& options, const ScreenState& state)
+    : bytes_(out),
+      glyphs_(&Lookup().glyphs),
+      colours_(Lookup().colours[options.trueColour]),
+      longestColours_(Lookup().longestColours[options.trueColour]),
+      repeat_(options.repeat),
+      columns_(state.size.columns),
+      row_(state.cursorRow),
+      column_(state.cursorColumn),
+      ink_(state.ink),
+      paper_(state.paper) {}
 
-  std::string* out_;
-  const Tables* tables_;
-  bool trueColour_;
-  Repeat repeat_;
-  int columns_;
-  std::size_t bytes_ = 0;
-  int row_, column_;  // the cursor, -1 when unknown
-  int ink_, paper_;   // the terminal's colours, -1 when unknown
-  std::uint16_t runLook_ = 0;
-  int run_ = 0;  // cells of runLook_ held back, from the cursor on
-};
+std::size_t Painter::BytesSent() const {
+  if (run_ == 0) return bytes();
+  Count counter;
+  WriteRun(counter, RunByRep());
+  return bytes() + counter.size();
+}
 
+bool Painter::SameState(const Painter& other) const {
+  return row_ == other.row_ && column_ == other.column_ && ink_ == other.ink_ && paper_ == other.paper_ &&
+         run_ == other.run_ && (run_ == 0 || runLook_.glyph == other.runLook_.glyph);
+}
 
-// The colours that the glyph of a look shows: no ink for a blank, no paper
-// for a full block (-1).
-int ShownInk(std::uint16_t look) { return (look & 0xFF) == kBlank ? -1 : look >> 8 & 15; }
-int ShownPaper(std::uint16_t look) { return (look & 0xFF) == kFullBlock ? -1 : look >> 12; }
+bool Painter::Dominates(const Painter& other) const {
+  if (row_ != other.row_ || Column() != other.Column()) return false;
+  const int ink = other.ink_ >= 0 && other.ink_ != ink_ ? other.ink_ : -1;
+  const int paper = other.paper_ >= 0 && other.paper_ != paper_ ? other.paper_ : -1;
+  Count repair;
+  if (ink >= 0 || paper >= 0) WriteColours(repair, colours_, ink, paper);
+  return BytesSent() + repair.size() < other.bytes();
+}
 
-// One row of the frame as the encoder plans it: the looks of its cells and
-// where it sits on the terminal.
-struct Row {
-  std::array<std::uint16_t, kGridColumns> looks;
-  int terminalRow;
-  int columnOffset;
-};
-using CellSet = std::array<bool, kGridColumns>;
+std::size_t Painter::LongestColours() const { return longestColours_; }
 
-// Writes the cells of `wanted` in [first, last] (first and last among them)
-// left to right. Between two of them the cursor either moves or writes the
-// cells between them again (their looks are what the terminal shows or is
-// about to), whichever costs fewer bytes up to and including the next
-// wanted cell.
-void PaintCells(Painter& pen, const Row& row, const CellSet& wanted, int first, int last) {
-  pen.MoveTo(row.terminalRow, first + row.columnOffset);
-  for (int column = first; column <= last; ++column) {
-    if (!wanted[column]) {
-      int next = column + 1;
-      while (!wanted[next]) ++next;
-      Painter move = pen.Counter();
-      move.MoveTo(row.terminalRow, next + row.columnOffset);
-      move.Put(row.looks[next]);
-      move.Flush();
-      Painter rewrite = pen.Counter();
-      for (int k = column; k <= next && rewrite.bytes() <= move.bytes(); ++k) rewrite.Put(row.looks[k]);
-      rewrite.Flush();
-      if (rewrite.bytes() < move.bytes()) {
-        for (; column < next; ++column) pen.Put(row.looks[column]);
-      } else {
-        pen.MoveTo(row.terminalRow, next + row.columnOffset);
-        column = next;
-      }
-    }
-    pen.Put(row.looks[column]);
+int Painter::Column() const { return run_ == 0 ? column_ : std::min(column_ + run_, columns_); }
+
+Painter Painter::Counter() const {
+  Painter counter = *this;
+  counter.bytes_ = Bytes();
+  return counter;
+}
+
+void Painter::StartRun(Look look) {
+  Flush();
+  SetColours(look);
+  runLook_ = look;
+  run_ = 1;
+  // A glyph that REP may not repeat is sent at once: held back, it would
+  // go out the same way.
+  if (!Repeatable(repeat_, look.glyph)) Flush();
+}
+
+void Painter::SendRun() {
+  WriteRun(bytes_, RunByRep());
+  // After the terminal's last column the cursor is at the edge (it stays
+  // put or waits to wrap): columns_ stands for that place, which only
+  // absolute column moves leave.
+  column_ = std::min(column_ + run_, columns_);
+  run_ = 0;
+}
+
+bool Painter::RunByRep() const {
+  if (run_ < 2 || !Repeatable(repeat_, runLook_.glyph)) return false;  // nothing to choose
+  const bool ways[] = {false, true};  // the repeats as glyphs, or as REP
+  return Cheapest(ways, ways + 2, [&](Count& count, bool repeat) { WriteRun(count, repeat); });
+}
+
+template <typename Sink>
+void Painter::WriteRun(Sink& bytes, bool repeat) const {
+  const std::string& glyph = (*glyphs_)[runLook_.glyph];
+  bytes.Text(glyph);
+  if (repeat) {
+    bytes.Counted(run_ - 1, 'b');
+  } else {
+    bytes.Text(glyph, run_ - 1);
   }
 }
 
-// Writes the changed cells of a row one colour at a time: where colours
-// alternate, a colour change (SGR) costs more than a cursor step over the
-// cells of the other colours. The cells are grouped by the colours that
-// they show; a blank joins a group with its paper, a full block one with
-// its ink. The group that the terminal's colours show goes first, the
-// others in the order in which they appear. Returns false when all cells
-// fit one group (that is the left-to-right order; nothing is written), or
-// once more than `budget` bytes are written (the rest is not).
-bool PaintByColour(Painter& pen, const Row& row, const CellSet& changed, int first, int last, std::size_t budget) {
-  struct Group {
-    int ink, paper;    // -1: not shown by any cell so far
-    int cells = 0;     // how many, listed in `members` from `start` on
-    int start = 0;
-  };
-  std::array<Group, kGridColumns> groups;
-  std::array<int, kGridColumns> groupOf;
-  int count = 0;
-  // 1. The cells that show both colours, by their colours, then the others
-  //    in the first group that they fit.
-  std::array<std::int8_t, 256> exact;
-  exact.fill(-1);
-  for (int column = first; column <= last; ++column) {
-    const int ink = ShownInk(row.looks[column]), paper = ShownPaper(row.looks[column]);
-    if (!changed[column] || ink < 0 || paper < 0) continue;
-    std::int8_t& g = exact[ink << 4 | paper];
-    if (g < 0) {
-      g = static_cast<std::int8_t>(count);
-      groups[count++] = {ink, paper};
+void Painter::MoveTo(int row, int column) {
+  Flush();
+  if (row_ == row && column_ == column) return;
+  const Moves moves = MovesTo(row, column);
+  const Move best = Cheapest(moves.list.data(), moves.list.data() + moves.count,
+                             [&](Count& count, Move move) { WriteMove(count, move, row, column); });
+  WriteMove(bytes_, best, row, column);
+  row_ = row;
+  column_ = column;
+}
+
+void Painter::Leave(ScreenState& state) {
+  Flush();
+  state.cursorRow = row_;
+  state.cursorColumn = column_;
+  state.ink = ink_;
+  state.paper = paper_;
+}
+
+Painter::Moves Painter::MovesTo(int row, int column) const {
+  Moves moves;
+  const auto add = [&](Vertical vertical, Along along) { moves.list[moves.count++] = {vertical, along}; };
+  // From `from` of the row to `column`: from the edge only the absolute ways.
+  const auto along = [&](Vertical vertical, int from) {
+    if (from == column) return add(vertical, Along::kStay);
+    add(vertical, Along::kColumn);
+    add(vertical, Along::kReturn);
+    if (from < columns_ && column > from) add(vertical, Along::kForward);
+    if (from < columns_ && column < from) {
+      add(vertical, Along::kBack);
+      add(vertical, Along::kBackspaces);
     }
-    groupOf[column] = g;
-    ++groups[g].cells;
+  };
+  add(Vertical::kPosition, Along::kStay);
+  if (row_ == row) {
+    along(Vertical::kNone, column_);
+  } else if (row_ >= 0 && row > row_) {
+    along(Vertical::kNextLine, 0);
+    if (column_ < columns_) along(Vertical::kDown, column_);
   }
-  for (int column = first; column <= last; ++column) {
-    const int ink = ShownInk(row.looks[column]), paper = ShownPaper(row.looks[column]);
-    if (!changed[column] || (ink >= 0 && paper >= 0)) continue;
-    int g = 0;
-    while (g < count && !((ink < 0 || groups[g].ink < 0 || groups[g].ink == ink) &&
-                          (paper < 0 || groups[g].paper < 0 || groups[g].paper == paper)))
-      ++g;
-    if (g == count) groups[count++] = {ink, paper};
-    if (groups[g].ink < 0) groups[g].ink = ink;
-    if (groups[g].paper < 0) groups[g].paper = paper;
-    groupOf[column] = g;
-    ++groups[g].cells;
-  }
-  if (count < 2) return false;
+  return moves;
+}
 
-  // 2. The members of each group, left to right.
-  std::array<std::int8_t, kGridColumns> members;
-  for (int g = 0, start = 0; g < count; ++g) {
-    groups[g].start = start;
-    start += groups[g].cells;
-    groups[g].cells = 0;
+template <typename Sink>
+void Painter::WriteMove(Sink& bytes, Move move, int row, int column) const {
+  switch (move.vertical) {
+    case Vertical::kPosition:
+      bytes.Text("\x1b[");
+      if (row > 0) bytes.Number(row + 1);
+      if (column > 0) {
+        bytes.Text(";");
+        bytes.Number(column + 1);
+      }
+      bytes.Text("H");
+      return;
+    case Vertical::kNone:
+      return WriteAlong(bytes, move.along, column_, column);
+    case Vertical::kNextLine:
+      bytes.Counted(row - row_, 'E');
+      return WriteAlong(bytes, move.along, 0, column);
+    case Vertical::kDown:
+      bytes.Counted(row - row_, 'B');
+      return WriteAlong(bytes, move.along, column_, column);
   }
-  for (int column = first; column <= last; ++column) {
-    if (!changed[column]) continue;
-    Group& group = groups[groupOf[column]];
-    members[group.start + group.cells++] = static_cast<std::int8_t>(column);
-  }
+}
 
-  // 3. A pass for each group, the one the terminal shows first.
-  std::array<int, kGridColumns> order;
-  for (int g = 0; g < count; ++g) order[g] = g;
-  std::stable_partition(order.begin(), order.begin() + count,
-                        [&](int g) { return pen.HasColours(groups[g].ink, groups[g].paper); });
-  CellSet wanted{};
-  for (int k = 0; k < count; ++k) {
-    if (pen.bytes() > budget) return false;
-    const Group& group = groups[order[k]];
-    const auto begin = members.begin() + group.start, end = begin + group.cells;
-    for (auto it = begin; it != end; ++it) wanted[*it] = true;
-    PaintCells(pen, row, wanted, *begin, *(end - 1));
-    for (auto it = begin; it != end; ++it) wanted[*it] = false;
+template <typename Sink>
+void Painter::WriteAlong(Sink& bytes, Along along, int from, int to) const {
+  switch (along) {
+    case Along::kStay:
+      return;
+    case Along::kColumn:
+      bytes.Text("\x1b[");
+      if (to > 0) bytes.Number(to + 1);
+      bytes.Text("G");
+      return;
+    case Along::kReturn:
+      bytes.Text("\r");
+      if (to > 0) bytes.Counted(to, 'C');
+      return;
+    case Along::kForward:
+      return bytes.Counted(to - from, 'C');
+    case Along::kBack:
+      return bytes.Counted(from - to, 'D');
+    case Along::kBackspaces:
+      return bytes.Text("\b", from - to);
   }
+}
+
+template void Painter::WriteMove(Bytes& bytes, Move move, int row, int column) const;
+
+// One SGR with the colours that the glyph shows and the terminal lacks.
+// A reset (SGR 0) never makes it shorter: the terminal's default colours
+// are not PC colours, so both would have to follow it.
+void Painter::SetColours(Look look) {
+  const int ink = look.ink >= 0 && look.ink != ink_ ? look.ink : -1;
+  const int paper = look.paper >= 0 && look.paper != paper_ ? look.paper : -1;
+  if (ink < 0 && paper < 0) return;
+  WriteColours(bytes_, colours_, ink, paper);
+  if (ink >= 0) ink_ = ink;
+  if (paper >= 0) paper_ = paper;
+}
+
+namespace {
+
+// Calls visit(previous, column) for each cell of the passes in order;
+// previous is the cell before it in its pass, -1 for a pass's first.
+template <typename Visit>
+void Walk(const Passes& passes, const Visit& visit) {
+  std::size_t k = 0;
+  for (const int end : passes.ends) {
+    for (int previous = -1; k < static_cast<std::size_t>(end); ++k) {
+      visit(previous, passes.columns[k]);
+      previous = passes.columns[k];
+    }
+  }
+}
+
+bool IsGap(int previous, int column) { return previous >= 0 && column > previous + 1; }
+
+// Writes cell `column` after cell `previous` of its pass: crossing a gap
+// by writing the cells in it again (rewrite) or by a move, as the first
+// cell of a pass by a move. Stops, returning false, once the bytes pass
+// `limit` in a gap.
+bool Step(Painter& pen, const Row& row, int previous, int column, bool rewrite,
+          std::size_t limit = std::numeric_limits<std::size_t>::max()) {
+  if (previous >= 0 && (rewrite || column == previous + 1)) {
+    for (int k = previous + 1; k < column; ++k) {
+      pen.Put(row.looks[k]);
+      if (pen.bytes() > limit) return false;
+    }
+  } else {
+    pen.MoveTo(row.terminalRow, column + row.columnOffset);
+  }
+  pen.Put(row.looks[column]);
   return true;
 }
 
 }  // namespace
 
-std::uint16_t CellLook(Cell cell) {
-  int code = cell.ch & 0xFF, ink = cell.attr & 15, paper = cell.attr >> 4 & 15;
-  if (code == 0 || code == kBlank || code == 255 || ink == paper) {
-    code = kBlank;
-    ink = paper;
-  } else if (code == kFullBlock) {
-    paper = ink;
+void LeftToRight(const std::vector<char>& changed, int first, int last, Passes& passes) {
+  passes.columns.clear();
+  for (int column = first; column <= last; ++column)
+    if (changed[column]) passes.columns.push_back(column);
+  passes.ends.assign(1, static_cast<int>(passes.columns.size()));
+}
+
+bool ByColour(const Row& row, const std::vector<char>& changed, int first, int last, const Painter& pen,
+              Passes& passes) {
+  struct Group {
+    int ink, paper;  // -1: not shown by any cell so far
+    int cells = 0;
+  };
+  std::vector<Group> groups;
+  std::vector<int> groupOf(static_cast<std::size_t>(last - first + 1));
+  const auto join = [&](int column, int group) {
+    groupOf[column - first] = group;
+    ++groups[group].cells;
+  };
+  // 1. The cells that show both colours, by their colours, then the others
+  //    in the first group that they fit.
+  std::array<int, 256> exact;
+  exact.fill(-1);
+  for (int column = first; column <= last; ++column) {
+    const Look look = row.looks[column];
+    if (!changed[column] || look.ink < 0 || look.paper < 0) continue;
+    int& group = exact[look.ink << 4 | look.paper];
+    if (group < 0) {
+      group = static_cast<int>(groups.size());
+      groups.push_back({look.ink, look.paper});
+    }
+    join(column, group);
   }
-  return static_cast<std::uint16_t>(code | ink << 8 | paper << 12);
+  for (int column = first; column <= last; ++column) {
+    const Look look = row.looks[column];
+    if (!changed[column] || (look.ink >= 0 && look.paper >= 0)) continue;
+    std::size_t g = 0;
+    while (g < groups.size() && !((look.ink < 0 || groups[g].ink < 0 || groups[g].ink == look.ink) &&
+                                  (look.paper < 0 || groups[g].paper < 0 || groups[g].paper == look.paper)))
+      ++g;
+    if (g == groups.size()) groups.push_back({look.ink, look.paper});
+    if (groups[g].ink < 0) groups[g].ink = look.ink;
+    if (groups[g].paper < 0) groups[g].paper = look.paper;
+    join(column, static_cast<int>(g));
+  }
+  if (groups.size() < 2) return false;
+
+  // 2. A pass for each group, the ones that the terminal's colours show
+  //    first, each pass left to right.
+  std::vector<int> order(groups.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_partition(order.begin(), order.end(),
+                        [&](int g) { return pen.HasColours(groups[g].ink, groups[g].paper); });
+  std::vector<int> next(groups.size());  // where the group's next member goes
+  passes.ends.clear();
+  int end = 0;
+  for (const int g : order) {
+    next[g] = end;
+    end += groups[g].cells;
+    passes.ends.push_back(end);
+  }
+  passes.columns.resize(static_cast<std::size_t>(end));
+  for (int column = first; column <= last; ++column)
+    if (changed[column]) passes.columns[next[groupOf[column - first]]++] = column;
+  return true;
 }
 
-Placement PlacePicture(ScreenSize size) {
-  return {(size.columns - kGridColumns) / 2, (size.rows - kGridRows) / 2};
+void PaintPasses(Painter& pen, const Row& row, const Passes& passes, const std::vector<bool>& rewrites) {
+  std::size_t gap = 0;
+  Walk(passes, [&](int previous, int column) {
+    bool rewrite = false;
+    if (IsGap(previous, column)) rewrite = gap < rewrites.size() && rewrites[gap++];
+    Step(pen, row, previous, column, rewrite);
+  });
 }
 
-void EncodeFrame(GridView grid, const EncodeOptions& options, ScreenState& state, std::string& out) {
+std::size_t Planner::Cheapest(const Painter& start, const Row& row, const Passes& passes, std::size_t budget,
+                              std::vector<bool>& rewrites) {
+  // 1. Every branch takes each cell in turn; at a gap each branch splits
+  //    into a move and a rewrite, the one cheaper up to the cell first.
+  //    Branches that reach the budget end there.
+  branches_.assign(1, {start.Counter(), -1});
+  nodes_.clear();
+  Walk(passes, [&](int previous, int column) {
+    if (!IsGap(previous, column)) {
+      for (Branch& branch : branches_) Step(branch.pen, row, previous, column, false);
+      std::erase_if(branches_, [&](const Branch& branch) { return branch.pen.bytes() >= budget; });
+      return;
+    }
+    next_.clear();
+    for (Branch& branch : branches_) {
+      Painter moved = branch.pen, rewritten = std::move(branch.pen);
+      Step(moved, row, previous, column, false);
+      // A rewrite whose bytes pass those of the move, its held run sent,
+      // and the longest colour change is sure to cost more.
+      const std::size_t moveSent = moved.BytesSent();
+      if (!Step(rewritten, row, previous, column, true, moveSent + moved.LongestColours())) {
+        Add(std::move(moved), branch.node, false, budget);
+      } else if (rewritten.BytesSent() < moveSent) {
+        Add(std::move(rewritten), branch.node, true, budget);
+        Add(std::move(moved), branch.node, false, budget);
+      } else {
+        Add(std::move(moved), branch.node, false, budget);
+        Add(std::move(rewritten), branch.node, true, budget);
+      }
+    }
+    branches_.swap(next_);
+  });
+
+  // 2. The cheapest branch, the first on a tie, and the choices that led
+  //    to it.
+  std::size_t fewest = budget;
+  int best = -1;
+  for (std::size_t b = 0; b < branches_.size(); ++b) {
+    const std::size_t bytes = branches_[b].pen.BytesSent();
+    if (bytes < fewest) {
+      fewest = bytes;
+      best = static_cast<int>(b);
+    }
+  }
+  if (best < 0) return budget;
+  rewrites.clear();
+  for (int node = branches_[best].node; node >= 0; node = nodes_[node].parent) rewrites.push_back(nodes_[node].rewrite);
+  std::reverse(rewrites.begin(), rewrites.end());
+  return fewest;
+}
+
+// Adds a branch after those of this gap so far, which stay in the order of
+// their choices, the preferred ones first. A branch that leaves the
+// terminal as an earlier one does takes its place only if it is cheaper
+// (then it moves to the end); one that costs the budget or more is left,
+// as is one that another dominates.
+void Planner::Add(Painter&& pen, int parent, bool rewrite, std::size_t budget) {
+  if (pen.bytes() >= budget) return;
+  for (auto it = next_.begin(); it != next_.end(); ++it) {
+    if (!it->pen.SameState(pen)) continue;
+    if (pen.bytes() >= it->pen.bytes()) return;
+    next_.erase(it);
+    break;
+  }
+  for (const Branch& branch : next_)
+    if (branch.pen.Dominates(pen)) return;
+  std::erase_if(next_, [&](const Branch& branch) { return pen.Dominates(branch.pen); });
+  if (next_.size() == kMaxBranches) {
+    // The costliest goes, the latest on a tie.
+    const std::size_t bytes = pen.BytesSent();
+    auto costliest = next_.end();
+    std::size_t most = bytes;
+    for (auto it = next_.begin(); it != next_.end(); ++it) {
+      const std::size_t other = it->pen.BytesSent();
+      if (other > most) {
+        most = other;
+        costliest = it;
+      }
+    }
+    if (costliest == next_.end()) return;
+    next_.erase(costliest);
+  }
+  nodes_.push_back({parent, rewrite});
+  next_.push_back({std::move(pen), static_cast<int>(nodes_.size()) - 1});
+}
+
+}  // namespace paint
+
+Look CellLook(Cell cell) {
+  const int glyph = cell.ch & 0xFF, ink = cell.attr & 15, paper = cell.attr >> 4 & 15;
+  const auto look = [](int g, int i, int p) {
+    return Look{static_cast<std::uint8_t>(g), static_cast<std::int8_t>(i), static_cast<std::int8_t>(p)};
+  };
+  if (glyph == 0 || glyph == paint::kBlank || glyph == 255 || ink == paper) return look(paint::kBlank, -1, paper);
+  if (glyph == paint::kFullBlock) return look(glyph, ink, -1);
+  return look(glyph, ink, paper);
+}
+
+Placement PlacePicture(ScreenSize terminal, ScreenSize picture) {
+  return {(terminal.columns - picture.columns) / 2, (terminal.rows - picture.rows) / 2};
+}
+
+void EncodeFrame(FrameView frame, const EncodeOptions& options, ScreenState& state, std::string& out) {
+  if (frame.columns < 0 || frame.rows < 0 ||
+      static_cast<std::size_t>(frame.columns) * static_cast<std::size_t>(frame.rows) > frame.cells.size())
+    throw std::invalid_argument("EncodeFrame: the frame holds fewer cells than its columns and rows");
   const std::size_t frameStart = out.size();
   out += "\x1b[?2026h";
   const std::size_t bodyStart = out.size();
+  const std::size_t cellCount = static_cast<std::size_t>(frame.columns) * static_cast<std::size_t>(frame.rows);
+  if (state.picture.columns != frame.columns || state.picture.rows != frame.rows || state.shown.size() != cellCount) {
+    state.valid = false;
+    state.picture = {frame.columns, frame.rows};
+    state.shown.resize(cellCount);
+  }
   const bool redraw = !state.valid || options.everyCell;
   if (!state.valid) {
     out += "\x1b[0m\x1b[2J";
@@ -437,53 +504,55 @@ void EncodeFrame(GridView grid, const EncodeOptions& options, ScreenState& state
     state.cursorRow = state.cursorColumn = -1;
   }
 
-  // The grid rows and columns that fall inside the terminal.
-  const Placement place = PlacePicture(state.size);
+  // The picture's rows and columns that fall inside the terminal.
+  const Placement place = PlacePicture(state.size, state.picture);
   const int firstRow = std::max(0, -place.rowOffset);
-  const int endRow = std::min(kGridRows, state.size.rows - place.rowOffset);
+  const int endRow = std::min(frame.rows, state.size.rows - place.rowOffset);
   const int firstColumn = std::max(0, -place.columnOffset);
-  const int endColumn = std::min(kGridColumns, state.size.columns - place.columnOffset);
+  const int endColumn = std::min(frame.columns, state.size.columns - place.columnOffset);
 
-  Painter painter(&out, options, state);
-  Row row;
-  CellSet changed;
-  std::string drafts[2];
-  for (int gridRow = firstRow; gridRow < endRow; ++gridRow) {
+  paint::Painter painter(&out, options, state);
+  std::vector<Look> looks(static_cast<std::size_t>(std::max(frame.columns, 0)));
+  std::vector<char> changed(looks.size());
+  paint::Passes passes[2];
+  std::vector<bool> rewrites[2];
+  paint::Planner planner;
+  for (int pictureRow = firstRow; pictureRow < endRow; ++pictureRow) {
     // 1. The looks of the row, and the cells that the terminal lacks, from
     //    the first to the last.
-    const int rowStart = gridRow * kGridColumns;
+    const std::size_t rowStart = static_cast<std::size_t>(pictureRow) * static_cast<std::size_t>(frame.columns);
     int first = endColumn, last = -1;
     for (int column = firstColumn; column < endColumn; ++column) {
-      row.looks[column] = CellLook(grid[rowStart + column]);
-      changed[column] = redraw || row.looks[column] != state.shown[rowStart + column];
+      looks[column] = CellLook(frame.cells[rowStart + column]);
+      changed[column] = redraw || looks[column] != state.shown[rowStart + column];
       if (changed[column]) {
         first = std::min(first, column);
         last = column;
-        state.shown[rowStart + column] = row.looks[column];
+        state.shown[rowStart + column] = looks[column];
       }
     }
     if (last < 0) continue;
-    row.terminalRow = gridRow + place.rowOffset;
-    row.columnOffset = place.columnOffset;
+    const paint::Row row{looks.data(), pictureRow + place.rowOffset, place.columnOffset};
 
-    // 2. Left to right, or one colour at a time, whichever is shorter.
-    //    A redraw goes left to right.
+    // 2. Left to right, or one colour at a time, whichever costs fewer
+    //    bytes, each with its cheapest way across the gaps. A redraw goes
+    //    left to right, with no gaps.
+    paint::LeftToRight(changed, first, last, passes[0]);
     if (redraw) {
-      PaintCells(painter, row, changed, first, last);
+      paint::PaintPasses(painter, row, passes[0], {});
       continue;
     }
-    Painter leftToRight = painter.Draft(drafts[0]);
-    PaintCells(leftToRight, row, changed, first, last);
-    leftToRight.Flush();
-    Painter byColour = painter.Draft(drafts[1]);
-    if (PaintByColour(byColour, row, changed, first, last, leftToRight.bytes())) {
-      byColour.Flush();
-      if (byColour.bytes() < leftToRight.bytes()) {
-        painter.Adopt(byColour);
-        continue;
-      }
-    }
-    painter.Adopt(leftToRight);
+    // One colour at a time is planned first: it is often the shorter, and
+    // left to right, which wins a tie, then stops at its cost.
+    constexpr std::size_t kNoBudget = std::numeric_limits<std::size_t>::max();
+    const std::size_t byColour = paint::ByColour(row, changed, first, last, painter, passes[1])
+                                     ? planner.Cheapest(painter, row, passes[1], kNoBudget, rewrites[1])
+                                     : kNoBudget;
+    const std::size_t leftToRight =
+        planner.Cheapest(painter, row, passes[0], byColour == kNoBudget ? kNoBudget : byColour + 1, rewrites[0]);
+    const int chosen = leftToRight > byColour ? 1 : 0;
+    paint::PaintPasses(painter, row, passes[chosen], rewrites[chosen]);
+    painter.Flush();
   }
   painter.Leave(state);
 

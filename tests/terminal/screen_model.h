@@ -190,27 +190,29 @@ class ScreenModel {
   char32_t last_ = 0;  // the character just printed, 0 after any sequence
 };
 
-// Checks that the model shows the grid as the terminal should: the centred
-// picture, cropped to the screen, each cell's glyph with the colours that
-// the glyph shows.
-inline void ExpectShows(const ScreenModel& model, term::ScreenSize size, term::GridView grid) {
-  const term::Placement place = term::PlacePicture(size);
+// Checks that the model shows the frame as the terminal should: the
+// centred picture, cropped to the screen, each cell's glyph with the
+// colours that the glyph shows.
+inline void ExpectShows(const ScreenModel& model, term::ScreenSize size, term::FrameView frame) {
+  const term::Placement place = term::PlacePicture(size, {frame.columns, frame.rows});
   for (int row = 0; row < size.rows; ++row) {
     for (int column = 0; column < size.columns; ++column) {
-      const int gridRow = row - place.rowOffset, gridColumn = column - place.columnOffset;
-      if (gridRow < 0 || gridRow >= term::kGridRows || gridColumn < 0 || gridColumn >= term::kGridColumns) continue;
-      const std::uint16_t look = term::CellLook(grid[gridRow * term::kGridColumns + gridColumn]);
-      const int code = look & 0xFF;
+      const int pictureRow = row - place.rowOffset, pictureColumn = column - place.columnOffset;
+      if (pictureRow < 0 || pictureRow >= frame.rows || pictureColumn < 0 || pictureColumn >= frame.columns) continue;
+      const term::Look look = term::CellLook(frame.cells[pictureRow * frame.columns + pictureColumn]);
       const ModelCell& cell = model.at(row, column);
-      ASSERT_EQ(cell.ch, kalt::kCp437[code]) << "row " << row << " column " << column;
-      if (code != 32) {
-        ASSERT_EQ(cell.ink, look >> 8 & 15) << "row " << row << " column " << column;
+      ASSERT_EQ(cell.ch, kalt::kCp437[look.glyph]) << "row " << row << " column " << column;
+      if (look.ink >= 0) {
+        ASSERT_EQ(cell.ink, look.ink) << "row " << row << " column " << column;
       }
-      if (code != 219) {
-        ASSERT_EQ(cell.paper, look >> 12) << "row " << row << " column " << column;
+      if (look.paper >= 0) {
+        ASSERT_EQ(cell.paper, look.paper) << "row " << row << " column " << column;
       }
     }
   }
+}
+inline void ExpectShows(const ScreenModel& model, term::ScreenSize size, term::GridView grid) {
+  ExpectShows(model, size, term::FrameView{grid, term::kGridColumns, term::kGridRows});
 }
 
 }  // namespace term_test

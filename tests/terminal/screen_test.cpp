@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -43,15 +44,17 @@ int Count(const std::string& text, const std::string& part) {
 
 TEST(CellLook, CellsThatLookAlikeCompareEqual) {
   // Blank glyphs and ink equal to paper show only the paper.
+  EXPECT_EQ(term::CellLook({0, 0x1E}), (term::Look{32, -1, 1}));
   EXPECT_EQ(term::CellLook({0, 0x1E}), term::CellLook({32, 0x17}));
   EXPECT_EQ(term::CellLook({255, 0x1E}), term::CellLook({32, 0x11}));
   EXPECT_EQ(term::CellLook({254, 0x44}), term::CellLook({32, 0x40}));
   // A full block shows only the ink.
+  EXPECT_EQ(term::CellLook({219, 0x0C}), (term::Look{219, 12, -1}));
   EXPECT_EQ(term::CellLook({219, 0x0C}), term::CellLook({219, 0x7C}));
   // Anything else keeps glyph, ink and paper; the high bytes do not count.
   EXPECT_NE(term::CellLook({176, 0x1E}), term::CellLook({176, 0x2E}));
   EXPECT_NE(term::CellLook({176, 0x1E}), term::CellLook({177, 0x1E}));
-  EXPECT_EQ(term::CellLook({0x01B0, 0xFF1E}), term::CellLook({0xB0, 0x1E}));
+  EXPECT_EQ(term::CellLook({0x01B0, 0xFF1E}), (term::Look{0xB0, 14, 1}));
 }
 
 TEST(EncodeFrame, FirstFrameClearsAndDrawsEverything) {
@@ -306,6 +309,67 @@ TEST(EncodeFrame, RandomFrameSequencesKeepTheTerminalInStep) {
       }
     }
   }
+}
+
+// Pictures of any size, centred on terminals of any size: each frame
+// shows cell for cell; a picture of another size redraws everything.
+TEST(EncodeFrame, AnyPictureSizeOnAnyTerminal) {
+  std::mt19937 random(1000);
+  const ScreenSize pictures[] = {{20, 10}, {1, 1}, {37, 13}, {133, 41}};
+  const ScreenSize terminals[] = {{20, 10}, {41, 17}, {15, 6}, {200, 60}};
+  for (const ScreenSize picture : pictures) {
+    for (const ScreenSize terminal : terminals) {
+      SCOPED_TRACE(testing::Message() << picture.columns << "x" << picture.rows << " on " << terminal.columns << "x"
+                                      << terminal.rows);
+      std::vector<Cell> cells(static_cast<std::size_t>(picture.columns * picture.rows));
+      const term::FrameView frame{cells, picture.columns, picture.rows};
+      ScreenState state;
+      state.size = terminal;
+      term_test::ScreenModel model(terminal.columns, terminal.rows, true);
+      for (int k = 0; k < 4 && !HasFatalFailure(); ++k) {
+        for (int n = static_cast<int>(random() % cells.size()); n >= 0; --n)
+          cells[random() % cells.size()] = {static_cast<std::uint16_t>(random() % 256), static_cast<std::uint16_t>(random() % 256)};
+        std::string out;
+        EncodeFrame(frame, {.repeat = term::Repeat::kAnyGlyph}, state, out);
+        model.Feed(out);
+        term_test::ExpectShows(model, terminal, frame);
+      }
+    }
+  }
+  // The same state with a picture of another size: a clear and a redraw.
+  const std::vector<Cell> cells(80 * 40, Cell{'a', 0x07});
+  ScreenState state;
+  std::string out;
+  EncodeFrame(term::FrameView{cells, 80, 40}, {}, state, out);
+  out.clear();
+  EncodeFrame(term::FrameView{cells, 40, 80}, {}, state, out);
+  EXPECT_EQ(Count(out, "\x1b[2J"), 1);
+  EXPECT_EQ(state.shown.size(), cells.size());
+}
+
+TEST(EncodeFrame, AThousandByAThousandCells) {
+  std::vector<Cell> cells(1000 * 1000, Cell{176, 0x1E});
+  const term::FrameView frame{cells, 1000, 1000};
+  ScreenState state;
+  state.size = {1000, 1000};
+  term_test::ScreenModel model(1000, 1000, true);
+  std::string out;
+  EncodeFrame(frame, {.repeat = term::Repeat::kAnyGlyph}, state, out);
+  EXPECT_LT(out.size(), 1000 * 20u) << "a glyph and a REP a row";
+  for (int i = 0; i < 1000 * 1000; i += 997) cells[i] = {'x', 0x07};
+  EncodeFrame(frame, {.repeat = term::Repeat::kAnyGlyph}, state, out);
+  model.Feed(out);
+  term_test::ExpectShows(model, state.size, frame);
+}
+
+TEST(EncodeFrame, RejectsAFrameWithFewerCellsThanItsSize) {
+  const std::vector<Cell> cells(99);
+  ScreenState state;
+  std::string out;
+  EXPECT_THROW(EncodeFrame(term::FrameView{cells, 10, 10}, {}, state, out), std::invalid_argument);
+  EXPECT_THROW(EncodeFrame(term::FrameView{cells, -1, 10}, {}, state, out), std::invalid_argument);
+  EXPECT_TRUE(out.empty());
+  EXPECT_TRUE(state.shown.empty());
 }
 
 }  // namespace

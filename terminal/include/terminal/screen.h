@@ -1,14 +1,15 @@
-// terminal/screen.h - turning the 80 x 50 cell grid into the bytes that
-// update a terminal: UTF-8 characters, SGR colours and cursor moves for the
-// cells whose look changed since the last frame, in as few bytes as it can.
+// terminal/screen.h - turning a cell grid (the console's 80 x 50, or any
+// size) into the bytes that update a terminal: UTF-8 characters, SGR
+// colours and cursor moves for the cells whose look changed since the last
+// frame, in as few bytes as it can.
 //
 // Pure functions on plain records: no terminal is touched here.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "kalt/cell.h"
 
@@ -22,9 +23,10 @@ inline constexpr int kGridCells = kalt::kConsoleCells;
 // word; only the low byte of each counts.
 using Cell = kalt::Cell;
 
-// A whole frame, row-major (cell index = row * 80 + column).
+// A whole console frame, row-major (cell index = row * 80 + column).
 using GridView = std::span<const Cell, kGridCells>;
 
+// A size in cells: a terminal's, or a picture's.
 struct ScreenSize {
   int columns = kGridColumns;
   int rows = kGridRows;
@@ -51,16 +53,43 @@ struct EncodeOptions {
   Repeat repeat = Repeat::kNone;
 };
 
+// How a cell looks on a terminal: its glyph and the colours that the glyph
+// shows. Cells that look alike have equal looks.
+struct Look {
+  std::uint8_t glyph = 32;  // code page 437 code
+  std::int8_t ink = -1;     // PC colour 0..15; -1: the glyph shows no ink
+  std::int8_t paper = -1;   // PC colour 0..15; -1: the glyph shows no paper
+  friend bool operator==(const Look&, const Look&) = default;
+};
+
+// The look of a cell, the one rule for which colours a glyph shows: a blank
+// glyph (codes 0, 32 and 255) and any glyph in ink equal to its paper show
+// only the paper, as code 32; a full block (219) shows only the ink; every
+// other glyph shows both. Only the low byte of each word counts.
+Look CellLook(Cell cell);
+
+// A picture of any size: `columns` x `rows` cells, row-major (cell index =
+// row * columns + column).
+struct FrameView {
+  std::span<const Cell> cells;
+  int columns = 0;
+  int rows = 0;
+};
+
 // What the terminal shows, as the encoder left it. Start with a default
 // record (valid = false), which makes the first frame a full redraw.
 struct ScreenState {
+  // The terminal's size.
   ScreenSize size;
   // false: the terminal's content is unknown; the next frame clears the
   // screen and draws every visible cell. Set it to false after a resize or
-  // after a write that did not complete.
+  // after a write that did not complete. A frame of another picture size
+  // than the last one is drawn as if it were false.
   bool valid = false;
-  // The look of every grid cell on the terminal (see CellLook).
-  std::array<std::uint16_t, kGridCells> shown{};
+  // The picture's size and the look of each of its cells on the terminal
+  // (cells outside the terminal are not kept up to date).
+  ScreenSize picture{0, 0};
+  std::vector<Look> shown;
   // The terminal's current ink and paper (PC colour index), -1 when unknown
   // or the terminal's default.
   int ink = -1;
@@ -72,24 +101,18 @@ struct ScreenState {
   int cursorColumn = -1;
 };
 
-// The look of a cell, one 16-bit value: code page 437 code in bits 0-7,
-// ink in 8-11, paper in 12-15. Cells that look the same on a terminal get
-// the same value: a blank glyph (codes 0, 32, 255) or ink equal to paper
-// becomes code 32 with ink = paper; a full block (219) gets paper = ink.
-std::uint16_t CellLook(Cell cell);
-
-// Where the 80 x 50 picture sits on a terminal of the given size: terminal
-// column = grid column + columnOffset (likewise rows). The picture is
-// centred; on a smaller terminal the offsets are negative and the centre
-// part that fits is shown.
+// Where a picture (80 x 50 unless given) sits on a terminal of the given
+// size: terminal column = picture column + columnOffset (likewise rows).
+// The picture is centred; on a smaller terminal the offsets are negative
+// and the centre part that fits is shown.
 struct Placement {
   int columnOffset;
   int rowOffset;
 };
-Placement PlacePicture(ScreenSize size);
+Placement PlacePicture(ScreenSize terminal, ScreenSize picture = {});
 
 // Appends to `out` the bytes that bring the terminal from `state` to
-// `grid` and updates `state` to match. The bytes of a frame are wrapped in
+// `frame` and updates `state` to match. The bytes of a frame are wrapped in
 // a synchronized update (CSI ?2026h ... CSI ?2026l); a frame with no
 // visible change appends nothing. An invalid state first resets the
 // colours and clears the screen (margins around the picture keep the
@@ -97,17 +120,28 @@ Placement PlacePicture(ScreenSize size);
 // (a size of 0 shows nothing); after a character lands in the terminal's
 // last column the cursor is placed explicitly, so the output never wraps or
 // scrolls, whether or not the terminal honours the disabled auto-wrap.
+// Throws std::invalid_argument, and changes nothing, when the frame's
+// columns or rows are negative or it holds fewer than columns x rows cells.
 //
-// Each row is sent in the fewest bytes the encoder finds: between two
+// Each row is sent in the fewest bytes that the encoder's moves allow (on
+// very wide rows, nearly), every choice priced by counting the bytes that
+// it writes: between two
 // changed cells the cursor either moves (CUP, CHA, CUF, CUB, CNL or CUD,
 // a carriage return or backspaces, the shortest) or writes the unchanged
-// cells between them again, whichever costs fewer bytes, colour changes included; where colours alternate, the
-// changed cells of a row may be written one colour at a time instead of
-// left to right, if that is shorter; a run of one character is sent as the
-// character and REP (CSI n b) where that is shorter and the options allow
-// it for the character; an SGR carries only the colours that change and
-// that the glyph shows. A redraw goes left to right. The output depends
-// only on the grid, the options and the state.
-void EncodeFrame(GridView grid, const EncodeOptions& options, ScreenState& state, std::string& out);
+// cells between them again; where colours alternate, the changed cells of
+// a row may be written one colour at a time instead of left to right; a
+// run of one character is sent as the character and REP (CSI n b) where
+// that is shorter and the options allow it for the character; an SGR
+// carries only the colours that change and that the glyph shows. Among
+// choices of equal cost, each gap takes the one that is cheaper up to and
+// including the next cell (a move on a tie), and left to right goes before
+// one colour at a time. A redraw goes left to right. The output depends
+// only on the frame, the options and the state.
+void EncodeFrame(FrameView frame, const EncodeOptions& options, ScreenState& state, std::string& out);
+
+// The same for an 80 x 50 grid.
+inline void EncodeFrame(GridView grid, const EncodeOptions& options, ScreenState& state, std::string& out) {
+  EncodeFrame(FrameView{grid, kGridColumns, kGridRows}, options, state, out);
+}
 
 }  // namespace term

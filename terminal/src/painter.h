@@ -1,0 +1,231 @@
+// The frame encoder's parts (see terminal/screen.h): a painter that writes
+// cells into a frame's bytes or only counts them, and the plans of a row
+// that the encoder prices with it. Inside the terminal library and its
+// tests only.
+#pragma once
+
+#include <array>
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "terminal/screen.h"
+
+namespace term::paint {
+
+// The byte sequences that a painter writes, over a sink that has
+// Text(text, times) (Bytes or Count).
+template <typename Sink>
+class Sequences {
+ public:
+  // n in decimal, n >= 0.
+  void Number(int n) {
+    char digits[12];
+    const char* const end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    Self().Text(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+  }
+  // A control sequence with a count: CSI n `final`, a count of 1 left out.
+  void Counted(int n, char final) {
+    Self().Text("\x1b[");
+    if (n > 1) Number(n);
+    Self().Text(std::string_view(&final, 1));
+  }
+
+ private:
+  Sink& Self() { return static_cast<Sink&>(*this); }
+};
+
+// Where a painter's bytes go: appended to a string, or only counted.
+class Bytes : public Sequences<Bytes> {
+ public:
+  explicit Bytes(std::string* out = nullptr) : out_(out) {}
+  std::size_t size() const { return size_; }
+  void Text(std::string_view text, int times = 1) {
+    if (times <= 0) return;
+    size_ += text.size() * static_cast<std::size_t>(times);
+    if (out_ != nullptr)
+      for (int k = 0; k < times; ++k) out_->append(text);
+  }
+
+ private:
+  std::string* out_;
+  std::size_t size_ = 0;
+};
+
+// Bytes only counted: what a choice would cost, priced by the same writing
+// code as the bytes that it sends.
+class Count : public Sequences<Count> {
+ public:
+  std::size_t size() const { return size_; }
+  void Text(std::string_view text, int times = 1) {
+    if (times > 0) size_ += text.size() * static_cast<std::size_t>(times);
+  }
+
+ private:
+  std::size_t size_ = 0;
+};
+
+// A cursor move: to the row (CUP to the whole position, CNL to the row's
+// first column, CUD in the cursor's column, or none), then along the row
+// (CHA to the column, a carriage return and CUF, CUF or CUB from the cursor,
+// backspaces).
+enum class Vertical : std::uint8_t { kNone, kPosition, kNextLine, kDown };
+enum class Along : std::uint8_t { kStay, kColumn, kReturn, kForward, kBack, kBackspaces };
+struct Move {
+  Vertical vertical;
+  Along along;
+};
+
+// Writes cells into one frame's bytes: moves the cursor the cheapest way,
+// sets only the colours that a glyph shows and the terminal lacks, and
+// holds back a run of cells that look alike to send it as one glyph and a
+// REP where that is shorter. Each choice is priced by counting the bytes
+// that each way would write. A Counter copy counts without output.
+class Painter {
+ public:
+  Painter(std::string* out, const EncodeOptions& options, const ScreenState& state);
+
+  // Bytes sent (or counted) so far; a held run is not counted until sent.
+  std::size_t bytes() const { return bytes_.size(); }
+  // The bytes so far with the held run sent.
+  std::size_t BytesSent() const;
+  // True when the terminal's colours are `ink` and `paper` (-1: either).
+  bool HasColours(int ink, int paper) const { return (ink < 0 || ink == ink_) && (paper < 0 || paper == paper_); }
+  // True when both leave the terminal alike (the bytes aside).
+  bool SameState(const Painter& other) const;
+  // True when this painter, at the same cursor as `other`, is sure to end
+  // a row in fewer bytes whatever both write next: its bytes with the held
+  // run sent and an SGR to `other`'s colours (where known) are fewer than
+  // `other`'s bytes. (From there it does no worse than `other`: the same
+  // SGRs or fewer, and a run of what `other` still holds costs no more.)
+  bool Dominates(const Painter& other) const;
+  // The bytes of the longest colour change: no colour change brings one
+  // painter's colours to another's for more.
+  std::size_t LongestColours() const;
+  // A copy that counts the bytes of what follows, from 0, without output.
+  Painter Counter() const;
+
+  // Writes the cell at the cursor (after the held run) with `look`.
+  void Put(Look look) {
+    if (run_ > 0 && look.glyph == runLook_.glyph && HasColours(look.ink, look.paper)) {
+      ++run_;
+    } else {
+      StartRun(look);
+    }
+  }
+  // Sends the held run: its glyph, then the repeats as glyphs or, where the
+  // options allow it for the glyph, as one REP, whichever is shorter
+  // (glyphs on a tie).
+  void Flush() {
+    if (run_ > 0) SendRun();
+  }
+  // Moves the cursor to (row, column) of the terminal by the cheapest of
+  // Moves(row, column) (the first on a tie).
+  void MoveTo(int row, int column);
+  // Where the frame leaves the terminal, for the next frame.
+  void Leave(ScreenState& state);
+
+  // The moves that reach (row, column) from the cursor: CUP always, the
+  // rest where the cursor's place makes them sure. Only the absolute ways
+  // leave the edge after the last column; CNL and CUD go down only.
+  struct Moves {
+    std::array<Move, 12> list;
+    int count = 0;
+  };
+  Moves MovesTo(int row, int column) const;
+  // Writes `move` from the cursor to (row, column), which it must reach.
+  template <typename Sink>
+  void WriteMove(Sink& bytes, Move move, int row, int column) const;
+
+ private:
+  void StartRun(Look look);
+  void SendRun();
+  void SetColours(Look look);
+  // The cursor's column once the held run is sent.
+  int Column() const;
+  template <typename Sink>
+  void WriteAlong(Sink& bytes, Along along, int from, int to) const;
+  // The held run as glyphs, or as its glyph and REP; RunByRep says which
+  // is shorter.
+  template <typename Sink>
+  void WriteRun(Sink& bytes, bool repeat) const;
+  bool RunByRep() const;
+
+  Bytes bytes_;
+  const std::array<std::string, 256>* glyphs_;
+  const std::string (*colours_)[16];  // [paper][pc] in the options' colours
+  std::size_t longestColours_;
+  Repeat repeat_;
+  int columns_;
+  int row_, column_;  // the cursor, -1 when unknown
+  int ink_, paper_;   // the terminal's colours, -1 when unknown
+  Look runLook_{};
+  int run_ = 0;  // cells of runLook_ held back, from the cursor on
+};
+
+// One row of the frame as the encoder plans it: the looks of its cells, by
+// picture column, and where it sits on the terminal.
+struct Row {
+  const Look* looks;
+  int terminalRow;
+  int columnOffset;
+};
+
+// The order in which a row's changed cells are written: one or more
+// passes, each left to right. Between two cells of a pass that are not
+// neighbours lies a gap, which the plan crosses by a move or by writing
+// the cells in it again.
+struct Passes {
+  std::vector<int> columns;  // the passes one after the other
+  std::vector<int> ends;     // each pass's end in `columns`
+};
+
+// One pass over the changed cells (changed[column]) from first to last.
+void LeftToRight(const std::vector<char>& changed, int first, int last, Passes& passes);
+// One pass per colour: the changed cells grouped by the colours that they
+// show (a blank joins a group with its paper, a full block one with its
+// ink); the group that the painter's colours show first, the others in the
+// order in which they appear. Returns false when all cells fit one group.
+bool ByColour(const Row& row, const std::vector<char>& changed, int first, int last, const Painter& pen,
+              Passes& passes);
+
+// Writes the passes onto the painter, crossing gap k of the passes (counted
+// from 0 over all passes) by writing it again where rewrites[k] is true and
+// by a move otherwise; a missing entry is a move. Holds back the last run.
+void PaintPasses(Painter& pen, const Row& row, const Passes& passes, const std::vector<bool>& rewrites);
+
+// Finds the rewrites that write the passes onto a copy of `start` in the
+// fewest bytes, the held run sent: among equal costs, each gap takes the
+// way that is cheaper up to and including its next cell (a move on a
+// tie). Returns the bytes, or `budget` when no way costs less than that.
+// It follows every way at once, as branches: of two that leave the
+// terminal alike (cursor, colours, held run) only the cheaper goes on, a
+// branch that another dominates is dropped (a rewrite as soon as its
+// bytes show that it will be), and of more than kMaxBranches the
+// costliest are dropped, which only rows far wider than 80 cells can need.
+class Planner {
+ public:
+  static constexpr std::size_t kMaxBranches = 16;
+
+  std::size_t Cheapest(const Painter& start, const Row& row, const Passes& passes, std::size_t budget,
+                       std::vector<bool>& rewrites);
+
+ private:
+  struct Branch {
+    Painter pen;
+    int node;  // the last choice that led here, -1 before the first gap
+  };
+  struct Node {
+    int parent;
+    bool rewrite;
+  };
+  void Add(Painter&& pen, int parent, bool rewrite, std::size_t budget);
+
+  std::vector<Branch> branches_, next_;
+  std::vector<Node> nodes_;
+};
+
+}  // namespace term::paint
