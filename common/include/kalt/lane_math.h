@@ -38,7 +38,7 @@ struct DoubleBits {
   using Bits = Vector<std::uint64_t, kCount>;
   using Signed = Vector<std::int64_t, kCount>;
   using Words = Vector<std::uint32_t, 2 * kCount>;
-  using SignedWords = Vector<std::int32_t, 2 * kCount>;
+  using SignedWords = MaskLanes<Vector<float, 2 * kCount>>;
 };
 template <>
 struct DoubleBits<double> {

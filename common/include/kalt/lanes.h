@@ -45,24 +45,28 @@ namespace kalt::lanes {
 template <class E, int N>
 using Vector [[gnu::vector_size(N * sizeof(E))]] = E;
 
+// The masks of float vectors, the type their comparisons give: 32-bit
+// integers per lane (which GCC calls int, and clang for WebAssembly long).
+template <class F>
+using MaskLanes = decltype(F{} < F{});
+
 using F4 = Vector<float, 4>;
 using F8 = Vector<float, 8>;
 using F16 = Vector<float, 16>;
-using I4 = Vector<std::int32_t, 4>;
-using I8 = Vector<std::int32_t, 8>;
-using I16 = Vector<std::int32_t, 16>;
+using I4 = MaskLanes<F4>;
+using I8 = MaskLanes<F8>;
+using I16 = MaskLanes<F16>;
 using D2 = Vector<double, 2>;
 using D4 = Vector<double, 4>;
 using D8 = Vector<double, 8>;
 
-// Vectors of 4, 8 or 16 lanes of E.
-template <class T, class E>
-concept VectorOf = (sizeof(T) == 4 * sizeof(E) || sizeof(T) == 8 * sizeof(E) || sizeof(T) == 16 * sizeof(E)) &&
-                   std::is_same_v<T, Vector<E, sizeof(T) / sizeof(E)>>;
+// Vectors of 4, 8 or 16 floats, and their masks.
 template <class T>
-concept FloatLanes = VectorOf<T, float>;
+concept FloatLanes = (sizeof(T) == 16 || sizeof(T) == 32 || sizeof(T) == 64) &&
+                     std::is_same_v<T, Vector<float, sizeof(T) / sizeof(float)>>;
 template <class T>
-concept IntLanes = VectorOf<T, std::int32_t>;
+concept IntLanes = (sizeof(T) == 16 || sizeof(T) == 32 || sizeof(T) == 64) &&
+                   std::is_same_v<T, MaskLanes<Vector<float, sizeof(T) / sizeof(float)>>>;
 
 // The traits of a number type: its lane count and its integer (and mask)
 // type; for vectors also Half, the double vector that holds half its lanes.
@@ -76,7 +80,7 @@ struct LaneTraits<float> {
 template <FloatLanes F>
 struct LaneTraits<F> {
   static constexpr int kCount = sizeof(F) / sizeof(float);
-  using Int = Vector<std::int32_t, kCount>;
+  using Int = MaskLanes<F>;
   using Half = Vector<double, kCount / 2>;
 };
 
