@@ -15,6 +15,10 @@
 //   constexpr RowEntries kDrawRow = RowEntries::Of<DrawRow>();
 //   kDrawRow[kalt::ActiveLanePath()](view, row);
 //
+// A kernel that one source file uses belongs in its unnamed namespace: its
+// entries are then that file's own functions, which the compiler may split
+// into hot and cold parts (it leaves functions shared between files whole).
+//
 // An entry inlines the whole kernel ([[gnu::flatten]]), so everything the
 // kernel runs is built for the entry's instruction set: the templates of
 // kalt/lanes.h carry no target of their own. The entries of the AVX2 and
@@ -36,7 +40,6 @@
 
 #include <algorithm>
 #include <tuple>
-#include <utility>
 
 #include "kalt/lane_path.h"
 #include "kalt/lanes.h"
@@ -93,14 +96,15 @@ struct LaneEntries<R(A...)> {
   // path the AVX2 entry.
   template <class Kernel, LanePath kWidest = LanePath::kAvx512>
   static constexpr LaneEntries Of() {
-    return [&]<int... kPath>(std::integer_sequence<int, kPath...>) {
-      return LaneEntries{{&LaneEntry<Narrowest(static_cast<LanePath>(kPath), kWidest)>::template Run<Kernel, R, A...>...}};
-    }(std::make_integer_sequence<int, kLanePathCount>{});
+    static_assert(kLanePathCount == 4, "an entry for every path");
+    return {{EntryOf<Kernel, kWidest, LanePath::kScalar>(), EntryOf<Kernel, kWidest, LanePath::kSse2>(),
+             EntryOf<Kernel, kWidest, LanePath::kAvx2>(), EntryOf<Kernel, kWidest, LanePath::kAvx512>()}};
   }
 
  private:
-  static constexpr LanePath Narrowest(LanePath a, LanePath b) {
-    return std::min({a, b, kWidestBuiltLanePath});
+  template <class Kernel, LanePath kWidest, LanePath kPath>
+  static constexpr Entry EntryOf() {
+    return &LaneEntry<std::min({kPath, kWidest, kWidestBuiltLanePath})>::template Run<Kernel, R, A...>;
   }
 };
 

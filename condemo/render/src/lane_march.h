@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
-#include <type_traits>
 
 #include "condemo/frame_state.h"
 #include "condemo/shade.h"
@@ -177,23 +176,5 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
     }
   }
 }
-
-// The cells the queue hands out, marched on T's lanes: a kernel of the lane
-// entries (kalt/lane_entry.h). One ray (float) marches cell by cell.
-template <class Scene>
-struct MarchCells {
-  template <class T>
-  static void Run(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
-    if constexpr (std::is_same_v<T, float>) {
-      const ShadePlan plan = PrepareShade<Scene>(frame);
-      const Scene field = Scene::Prepare(frame);
-      CellQueue::Feed feed(queue);
-      for (int index = feed.Next(); index >= 0; index = feed.Next())
-        grid.cells[index] = ShadeCellWith(plan, field, index % kColumns, index / kColumns);
-    } else {
-      MarchLanes<Scene, T>(frame, queue, grid);
-    }
-  }
-};
 
 }  // namespace condemo::detail

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "condemo/scenes/carved_lattice.h"
 #include "condemo/scenes/folded_blob.h"
@@ -47,9 +48,27 @@ Cell ShadeCellOf(const FrameState& frame, int column, int row) {
   return ShadeCellWith(PrepareShade<Scene>(frame), Scene::Prepare(frame), column, row);
 }
 
+// The cells the queue hands out, marched on T's lanes (one ray, float,
+// marches cell by cell): the kernel of the entries.
+template <class Scene>
+struct MarchCells {
+  template <class T>
+  static void Run(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
+    if constexpr (std::is_same_v<T, float>) {
+      const ShadePlan plan = PrepareShade<Scene>(frame);
+      const Scene field = Scene::Prepare(frame);
+      CellQueue::Feed feed(queue);
+      for (int index = feed.Next(); index >= 0; index = feed.Next())
+        grid.cells[index] = ShadeCellWith(plan, field, index % kColumns, index / kColumns);
+    } else {
+      detail::MarchLanes<Scene, T>(frame, queue, grid);
+    }
+  }
+};
+
 template <class Scene>
 constexpr SceneEntry EntryOf(SceneId id, const char* name) {
-  return {id, name, DistanceOf<Scene>, ShadeCellOf<Scene>, RenderCells::Of<detail::MarchCells<Scene>>()};
+  return {id, name, DistanceOf<Scene>, ShadeCellOf<Scene>, RenderCells::Of<MarchCells<Scene>>()};
 }
 
 // Every scene: its field and look (condemo/scenes/*.h) and its name, in the
