@@ -13,7 +13,7 @@
 //
 // KALT_WIDE_LANES, 1 or 0 (set by the CMake option of that name, for every
 // user of the kalt::lanes target), says whether the build has the AVX2 and
-// AVX-512 paths; without them the processor runs none of the two.
+// AVX-512 paths; a build without them never chooses either.
 #pragma once
 
 #include <optional>
