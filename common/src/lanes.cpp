@@ -45,11 +45,16 @@ bool CpuRuns(LanePath path) {
     case LanePath::kScalar:
     case LanePath::kSse2:
       return true;
+#if KALT_WIDE_LANES
     case LanePath::kAvx2:
       return __builtin_cpu_supports("avx2");
     case LanePath::kAvx512:
       return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
              __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw");
+#else
+    default:
+      return false;
+#endif
   }
   return false;
 }

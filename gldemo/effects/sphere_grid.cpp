@@ -15,6 +15,7 @@
 #include "gldemo/effect_parts.h"
 #include "gldemo/effects.h"
 #include "kalt/fmath.h"
+#include "kalt/lane_entry.h"
 #include "kalt/lane_path.h"
 
 namespace gldemo {
@@ -162,27 +163,18 @@ void ShadeRow(const SphereGridView& view, const cella::Gradient& gradient, int r
   for (; column < width; ++column) line[column] = Shade(gradient, SphereGridTrace(view, column, row));
 }
 
-// The row on each lane path (kalt/lane_path.h), each built for its
-// instruction set.
-using RowOfCells = void (*)(const SphereGridView&, const cella::Gradient&, int, int, cella::Pixel*);
-[[gnu::flatten]] void RowScalar(const SphereGridView& view, const cella::Gradient& gradient, int row, int width,
-                                cella::Pixel* line) {
-  ShadeRow<1, float>(view, gradient, row, width, line);
-}
-[[gnu::flatten]] void RowSse2(const SphereGridView& view, const cella::Gradient& gradient, int row, int width,
-                              cella::Pixel* line) {
-  ShadeRow<2, detail::F4>(view, gradient, row, width, line);
-}
-[[KALT_AVX2_LANES]] void RowAvx2(const SphereGridView& view, const cella::Gradient& gradient, int row, int width,
-                                 cella::Pixel* line) {
-  ShadeRow<2, detail::F8>(view, gradient, row, width, line);
-}
-// AVX-512 instructions on 8 lanes, which measured faster than 16.
-[[KALT_AVX512_LANES]] void RowAvx512(const SphereGridView& view, const cella::Gradient& gradient, int row,
-                                     int width, cella::Pixel* line) {
-  ShadeRow<2, detail::F8>(view, gradient, row, width, line);
-}
-constexpr RowOfCells kRows[kalt::kLanePathCount] = {RowScalar, RowSse2, RowAvx2, RowAvx512};
+// One row on the lanes of a path (kalt/lane_entry.h): G groups of T for
+// vectors, ray by ray for one float. AVX-512 runs AVX2's 8 lanes, which
+// measured faster than 16.
+struct RowOfCellsOn {
+  template <typename T>
+  static void Run(const SphereGridView& view, const cella::Gradient& gradient, int row, int width,
+                  cella::Pixel* line) {
+    ShadeRow<std::is_same_v<T, float> ? 1 : 2, T>(view, gradient, row, width, line);
+  }
+};
+using RowOfCells = detail::LaneEntries<void(const SphereGridView&, const cella::Gradient&, int, int, cella::Pixel*)>;
+constexpr RowOfCells kRows = RowOfCells::Of<RowOfCellsOn, kalt::LanePath::kAvx2>();
 
 }  // namespace
 
@@ -216,7 +208,7 @@ void SphereGrid(cella::Canvas* canvas, const cella::Gradient* gradient, float ti
   const int height = canvas->height;
   cella::Pixel* const cells = canvas->data;
 
-  const RowOfCells drawRow = kRows[static_cast<int>(kalt::ActiveLanePath())];
+  const RowOfCells::Entry drawRow = kRows[kalt::ActiveLanePath()];
 
 #pragma omp parallel for schedule(dynamic, 1)
   for (int row = 0; row < height; ++row) drawRow(view, *gradient, row, width, cells + static_cast<long>(row) * width);

@@ -17,10 +17,13 @@
 // again exactly.
 #pragma once
 
+#include <type_traits>
+
 #include "cella/cella.h"
 #include "effect_support.h"
 #include "gldemo/effects.h"
 #include "kalt/fmath.h"
+#include "kalt/lane_entry.h"
 #include "kalt/lane_path.h"
 #include "kalt/vec3.h"
 
@@ -226,36 +229,28 @@ void TwinLightRow(const TwinLights& lights, const Scene& scene, const cella::Gra
   }
 }
 
-// The row on each lane path (kalt/lane_path.h), each built for its
-// instruction set.
+// One row on the lanes of a path (kalt/lane_entry.h): two groups of T for
+// vectors, ray by ray for one float.
 template <typename Scene>
 struct TwinLightRows {
-  using Row = void (*)(const TwinLights&, const Scene&, const cella::Gradient&, int, cella::Pixel*);
-  [[gnu::flatten]] static void Scalar(const TwinLights& lights, const Scene& scene, const cella::Gradient& gradient,
-                                      int row, cella::Pixel* line) {
-    for (int column = 0; column < kPictureWidth; ++column)
-      line[column] = gradient.pixels[cella::GradientIndex(gradient, TwinLightValue(lights, scene, column, row))];
-  }
-  [[gnu::flatten]] static void Sse2(const TwinLights& lights, const Scene& scene, const cella::Gradient& gradient,
-                                    int row, cella::Pixel* line) {
-    TwinLightRow<2, F4>(lights, scene, gradient, row, line);
-  }
-  [[KALT_AVX2_LANES]] static void Avx2(const TwinLights& lights, const Scene& scene,
-                                       const cella::Gradient& gradient, int row, cella::Pixel* line) {
-    TwinLightRow<2, F8>(lights, scene, gradient, row, line);
-  }
-  // AVX-512 instructions on 8 lanes: 16 rays in lockstep measured two to
-  // three times slower (the batch waits for its slowest ray, and GCC 12
-  // tests some of their masks lane by lane).
-  [[KALT_AVX512_LANES]] static void Avx512(const TwinLights& lights, const Scene& scene,
-                                           const cella::Gradient& gradient, int row, cella::Pixel* line) {
-    TwinLightRow<2, F8>(lights, scene, gradient, row, line);
-  }
-  static Row For(kalt::LanePath path) {
-    constexpr Row kRows[kalt::kLanePathCount] = {Scalar, Sse2, Avx2, Avx512};
-    return kRows[static_cast<int>(path)];
+  template <typename T>
+  static void Run(const TwinLights& lights, const Scene& scene, const cella::Gradient& gradient, int row,
+                  cella::Pixel* line) {
+    if constexpr (std::is_same_v<T, float>) {
+      for (int column = 0; column < kPictureWidth; ++column)
+        line[column] = gradient.pixels[cella::GradientIndex(gradient, TwinLightValue(lights, scene, column, row))];
+    } else {
+      TwinLightRow<2, T>(lights, scene, gradient, row, line);
+    }
   }
 };
+// AVX-512 runs AVX2's 8 lanes: 16 rays in lockstep measured two to three
+// times slower (the batch waits for its slowest ray, and GCC 12 tests some
+// of their masks lane by lane).
+template <typename Scene>
+inline constexpr auto kTwinLightRows =
+    LaneEntries<void(const TwinLights&, const Scene&, const cella::Gradient&, int, cella::Pixel*)>::template Of<
+        TwinLightRows<Scene>, kalt::LanePath::kAvx2>();
 
 // Draws the 80 by 50 picture of a lattice through `gradient`. The rows are
 // handed to the threads one at a time, as each becomes free: the work lies
@@ -265,7 +260,7 @@ void TwinLightMarch(cella::Canvas* canvas, const cella::Gradient* gradient, floa
                     float glowGain, Scene scene, kalt::Vec3 shift) {
   if (!HoldsPicture(canvas) || !gradient) return;
   const TwinLights lights = TwinLightsSetup(time, shift, surfaceGain, glowGain);
-  const auto drawRow = TwinLightRows<Scene>::For(kalt::ActiveLanePath());
+  const auto drawRow = kTwinLightRows<Scene>[kalt::ActiveLanePath()];
   const int width = canvas->width;
   cella::Pixel* const cells = canvas->data;
 

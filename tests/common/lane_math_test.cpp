@@ -1,6 +1,6 @@
 // The lane kit against the library, bit for bit, on every lane path: the
-// vector helpers run in functions built for their instruction set, as the
-// demos run them.
+// vector helpers run in the entries of the paths (kalt/lane_entry.h), as
+// the demos run them.
 #include "kalt/lane_math.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include <random>
 #include <vector>
 
+#include "kalt/lane_entry.h"
 #include "kalt/lanes.h"
 #include "kalt_test/lane_paths.h"
 
@@ -27,21 +28,26 @@ constexpr int kPeriods[] = {1, 2, 3, 8, 16, 20, 100};
 constexpr int kPeriodCount = 7;
 constexpr int kHelpers = 7;  // results per input of Helpers below
 
-// The kit's functions over arrays, n a multiple of the lane count of T.
 template <class T>
-struct Kit {
-  static constexpr int kLanes = kLanesOf<T>;
-  static T Load(const float* p) {
-    T v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-  }
-  static void Store(float* p, T v) { std::memcpy(p, &v, sizeof v); }
+T Load(const float* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+template <class T>
+void Store(float* p, T v) {
+  std::memcpy(p, &v, sizeof v);
+}
 
-  // FastSin, FastCos, and both of FastSinCos: r[k * n + i].
-  static void SinCos(const float* x, float* r, int n) {
-    for (int i = 0; i < n; i += kLanes) {
-      const T v = Load(x + i);
+// The kit's functions over arrays, n a multiple of the lane count of T:
+// kernels of the lane entries (kalt/lane_entry.h).
+
+// FastSin, FastCos, and both of FastSinCos: r[k * n + i].
+struct SinCos {
+  template <class T>
+  static void Run(const float* x, float* r, int n) {
+    for (int i = 0; i < n; i += kLanesOf<T>) {
+      const T v = Load<T>(x + i);
       T sines, cosines;
       FastSinCos(v, sines, cosines);
       Store(r + 0 * n + i, FastSin(v));
@@ -50,10 +56,13 @@ struct Kit {
       Store(r + 3 * n + i, cosines);
     }
   }
-  // Offsets for every period of kPeriods: r[k * n + i] for period k.
-  static void Offsets(const float* a, float* r, int n) {
-    for (int i = 0; i < n; i += kLanes) {
-      const T v = Load(a + i);
+};
+// Offsets for every period of kPeriods: r[k * n + i] for period k.
+struct Offsets {
+  template <class T>
+  static void Run(const float* a, float* r, int n) {
+    for (int i = 0; i < n; i += kLanesOf<T>) {
+      const T v = Load<T>(a + i);
       Store(r + 0 * n + i, CellOffset<1>(v));
       Store(r + 1 * n + i, CellOffset<2>(v));
       Store(r + 2 * n + i, CellOffset<3>(v));
@@ -63,12 +72,16 @@ struct Kit {
       Store(r + 6 * n + i, CellOffset<100>(v));
     }
   }
-  // Sqrt(a), Abs(a), Min(a, b), Max(a, b), TruncInt(a) (as float bits),
-  // Narrow(Widen(a) * 3) and a lane of Splat(a) for every input:
-  // r[k * n + i].
-  static void Helpers(const float* a, const float* b, float* r, int n) {
+};
+// Sqrt(a), Abs(a), Min(a, b), Max(a, b), TruncInt(a) (as float bits),
+// Narrow(Widen(a) * 3) and a lane of Splat(a) for every input:
+// r[k * n + i].
+struct Helpers {
+  template <class T>
+  static void Run(const float* a, const float* b, float* r, int n) {
+    constexpr int kLanes = kLanesOf<T>;
     for (int i = 0; i < n; i += kLanes) {
-      const T x = Load(a + i), y = Load(b + i);
+      const T x = Load<T>(a + i), y = Load<T>(b + i);
       Store(r + 0 * n + i, Sqrt(x));
       Store(r + 1 * n + i, Abs(x));
       Store(r + 2 * n + i, Min(x, y));
@@ -81,38 +94,17 @@ struct Kit {
   }
 };
 
+using OverArray = LaneEntries<void(const float*, float*, int)>;
+using OverTwoArrays = LaneEntries<void(const float*, const float*, float*, int)>;
+
 struct KitFunctions {
-  void (*sinCos)(const float*, float*, int);
-  void (*offsets)(const float*, float*, int);
-  void (*helpers)(const float*, const float*, float*, int);
+  OverArray::Entry sinCos;
+  OverArray::Entry offsets;
+  OverTwoArrays::Entry helpers;
 };
 
-[[gnu::flatten]] void SinCosSse2(const float* x, float* r, int n) { Kit<F4>::SinCos(x, r, n); }
-[[gnu::flatten]] void OffsetsSse2(const float* a, float* r, int n) { Kit<F4>::Offsets(a, r, n); }
-[[gnu::flatten]] void HelpersSse2(const float* a, const float* b, float* r, int n) { Kit<F4>::Helpers(a, b, r, n); }
-[[KALT_AVX2_LANES]] void SinCosAvx2(const float* x, float* r, int n) { Kit<F8>::SinCos(x, r, n); }
-[[KALT_AVX2_LANES]] void OffsetsAvx2(const float* a, float* r, int n) { Kit<F8>::Offsets(a, r, n); }
-[[KALT_AVX2_LANES]] void HelpersAvx2(const float* a, const float* b, float* r, int n) {
-  Kit<F8>::Helpers(a, b, r, n);
-}
-[[KALT_AVX512_LANES]] void SinCosAvx512(const float* x, float* r, int n) { Kit<F16>::SinCos(x, r, n); }
-[[KALT_AVX512_LANES]] void OffsetsAvx512(const float* a, float* r, int n) { Kit<F16>::Offsets(a, r, n); }
-[[KALT_AVX512_LANES]] void HelpersAvx512(const float* a, const float* b, float* r, int n) {
-  Kit<F16>::Helpers(a, b, r, n);
-}
-
 KitFunctions FunctionsOf(kalt::LanePath path) {
-  switch (path) {
-    case kalt::LanePath::kScalar:
-      return {Kit<float>::SinCos, Kit<float>::Offsets, Kit<float>::Helpers};
-    case kalt::LanePath::kSse2:
-      return {SinCosSse2, OffsetsSse2, HelpersSse2};
-    case kalt::LanePath::kAvx2:
-      return {SinCosAvx2, OffsetsAvx2, HelpersAvx2};
-    case kalt::LanePath::kAvx512:
-      return {SinCosAvx512, OffsetsAvx512, HelpersAvx512};
-  }
-  return {};
+  return {OverArray::Of<SinCos>()[path], OverArray::Of<Offsets>()[path], OverTwoArrays::Of<Helpers>()[path]};
 }
 
 bool SameFloat(float a, float b) {

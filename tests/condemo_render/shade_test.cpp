@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -114,6 +115,23 @@ TEST(Shade, MarchStopsAtMaxTravelOrAfterTheLastStep) {
   // The first step starts at the camera and moves by stepScale * d * D.
   EXPECT_EQ(near.points[0].x, 0.0f);
   EXPECT_FLOAT_EQ(near.points[1].z, 0.5f);
+}
+
+// The end test is one rule for a single march and for lanes: every lane
+// of a vector decides as the one-ray test does, maxTravel 0 or below and a
+// travel that is not a number included.
+TEST(Shade, MarchEndsAlikeForOneRayAndForLanes) {
+  const F4 travel{-1.0f, 1.9f, 2.0f, std::numeric_limits<float>::quiet_NaN()};
+  const I4 steps{0, kLastMarchStep, kLastMarchStep + 1, 5};
+  for (const float maxTravel : {2.0f, 0.0f, -3.0f, 1e9f}) {
+    const SceneParams scene = Params(maxTravel, 0.3f, 0);
+    const I4 lanes = MarchEnds(scene, travel, steps);
+    for (int l = 0; l < 4; ++l) {
+      const bool one = MarchEnds(scene, travel[l], steps[l]);
+      EXPECT_EQ(lanes[l], one ? -1 : 0) << "maxTravel " << maxTravel << ", lane " << l;
+      EXPECT_EQ(one, !(travel[l] < maxTravel && maxTravel > 0.0f) || steps[l] > kLastMarchStep);
+    }
+  }
 }
 
 TEST(Shade, HitWithoutBounceShadesTheFirstHitOnly) {

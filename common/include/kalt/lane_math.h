@@ -33,31 +33,18 @@ namespace fast {
 // The bit patterns of a double or of the lanes of a double vector, and the
 // same bits as twice as many 32-bit words.
 template <class D>
-struct DoubleBits;
+struct DoubleBits {
+  static constexpr int kCount = sizeof(D) / sizeof(double);
+  using Bits = Vector<std::uint64_t, kCount>;
+  using Signed = Vector<std::int64_t, kCount>;
+  using Words = Vector<std::uint32_t, 2 * kCount>;
+  using SignedWords = MaskLanes<Vector<float, 2 * kCount>>;
+};
 template <>
 struct DoubleBits<double> {
   using Bits = std::uint64_t;
   using Signed = std::int64_t;
 };
-template <class B, class S, class W, class SW>
-struct VectorBits {
-  using Bits = B;
-  using Signed = S;
-  using Words = W;
-  using SignedWords = SW;
-};
-template <>
-struct DoubleBits<D2>
-    : VectorBits<std::uint64_t __attribute__((vector_size(16))), std::int64_t __attribute__((vector_size(16))),
-                 std::uint32_t __attribute__((vector_size(16))), I4> {};
-template <>
-struct DoubleBits<D4>
-    : VectorBits<std::uint64_t __attribute__((vector_size(32))), std::int64_t __attribute__((vector_size(32))),
-                 std::uint32_t __attribute__((vector_size(32))), I8> {};
-template <>
-struct DoubleBits<D8>
-    : VectorBits<std::uint64_t __attribute__((vector_size(64))), std::int64_t __attribute__((vector_size(64))),
-                 std::uint32_t __attribute__((vector_size(64))), I16> {};
 
 template <class D>
 inline auto Bits(D x) {
@@ -157,14 +144,7 @@ inline IntOf<F> FarFromMidpoints(Wide<F> y) {
   };
   const SignedWords lo = offset(y.lo), hi = offset(y.hi);
   // The low words (even positions) of both halves, in the order of the lanes.
-  IntOf<F> low;
-  if constexpr (std::is_same_v<F, F4>) {
-    low = __builtin_shufflevector(lo, hi, 0, 2, 4, 6);
-  } else if constexpr (std::is_same_v<F, F8>) {
-    low = __builtin_shufflevector(lo, hi, 0, 2, 4, 6, 8, 10, 12, 14);
-  } else {
-    low = __builtin_shufflevector(lo, hi, 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
-  }
+  const IntOf<F> low = Pick<kLanesOf<F>, 0, 2>(lo, hi);
   return low > 8192;
 }
 

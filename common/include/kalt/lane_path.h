@@ -10,6 +10,10 @@
 // (scalar, sse2, avx2 or avx512) forces a path; a path the processor lacks,
 // or a name that is none of these, falls back to the widest path it runs up
 // to the one asked for, with one line on standard error.
+//
+// KALT_WIDE_LANES, 1 or 0 (set by the CMake option of that name, for every
+// user of the kalt::lanes target), says whether the build has the AVX2 and
+// AVX-512 paths; a build without them never chooses either.
 #pragma once
 
 #include <optional>
@@ -21,13 +25,20 @@ namespace kalt {
 enum class LanePath { kScalar, kSse2, kAvx2, kAvx512 };
 inline constexpr int kLanePathCount = 4;
 
+#if !defined(KALT_WIDE_LANES)
+#error "KALT_WIDE_LANES is not set: link the kalt::lanes target"
+#endif
+// The widest path this build has.
+inline constexpr LanePath kWidestBuiltLanePath = KALT_WIDE_LANES ? LanePath::kAvx512 : LanePath::kSse2;
+
 // "scalar", "sse2", "avx2" or "avx512".
 const char* LanePathName(LanePath path);
 // The path of such a name; none for any other text.
 std::optional<LanePath> ParseLanePath(std::string_view name);
 
-// Whether this processor, and the system that saves its registers, runs
-// the path. Scalar and SSE2 run on every x86-64 processor.
+// Whether this build has the path and this processor, and the system that
+// saves its registers, runs it. Scalar and SSE2 run on every x86-64
+// processor.
 bool CpuRuns(LanePath path);
 
 // The path for a request (KALT_LANES; null or empty for none) on a

@@ -13,12 +13,11 @@
 // same width) and round back with Narrow.
 //
 // Instruction sets. F4 needs SSE2 only, which every x86-64 processor has.
-// F8 and F16 compile to AVX2 and AVX-512 instructions only inside functions
-// that carry the matching attributes (KALT_AVX2_LANES, KALT_AVX512_LANES
-// below) and so inline everything they call
-// ([[gnu::flatten]]): the templates here carry no target of their own, so
-// an instantiation for F8 that is not inlined into such a function would be
-// a plain x86-64 function on 256-bit values (and F8's square root would not
+// F8 and F16 compile to AVX2 and AVX-512 instructions only inside the
+// entries of their paths (kalt/lane_entry.h), which inline everything they
+// call: the templates here carry no target of their own, so an
+// instantiation for F8 that is not inlined into such an entry would be a
+// plain x86-64 function on 256-bit values (and F8's square root would not
 // compile there). Every instantiation has the lane type in its name, so no
 // code built for one instruction set can stand in for another's at link
 // time. kalt/lane_path.h picks the path a processor runs.
@@ -35,27 +34,39 @@
 #include <cmath>
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 #include "kalt/fmath.h"
 #include "kalt/vec3.h"
 
 namespace kalt::lanes {
 
-// The target attributes of the functions that run the wider paths. No FMA:
-// the pictures are defined without fused multiply-add.
-// [[KALT_AVX2_LANES]] void F(...) runs F8 lanes, [[KALT_AVX512_LANES]] F16.
-#define KALT_AVX2_LANES gnu::target("avx2"), gnu::flatten
-#define KALT_AVX512_LANES gnu::target("avx512f,avx512dq,avx512vl,avx512bw"), gnu::flatten
+// A vector of N elements of E in the vector extensions of GCC.
+template <class E, int N>
+using Vector [[gnu::vector_size(N * sizeof(E))]] = E;
 
-using F4 = float __attribute__((vector_size(16)));
-using F8 = float __attribute__((vector_size(32)));
-using F16 = float __attribute__((vector_size(64)));
-using I4 = std::int32_t __attribute__((vector_size(16)));
-using I8 = std::int32_t __attribute__((vector_size(32)));
-using I16 = std::int32_t __attribute__((vector_size(64)));
-using D2 = double __attribute__((vector_size(16)));
-using D4 = double __attribute__((vector_size(32)));
-using D8 = double __attribute__((vector_size(64)));
+// The masks of float vectors, the type their comparisons give: 32-bit
+// integers per lane (which GCC calls int, and clang for WebAssembly long).
+template <class F>
+using MaskLanes = decltype(F{} < F{});
+
+using F4 = Vector<float, 4>;
+using F8 = Vector<float, 8>;
+using F16 = Vector<float, 16>;
+using I4 = MaskLanes<F4>;
+using I8 = MaskLanes<F8>;
+using I16 = MaskLanes<F16>;
+using D2 = Vector<double, 2>;
+using D4 = Vector<double, 4>;
+using D8 = Vector<double, 8>;
+
+// Vectors of 4, 8 or 16 floats, and their masks.
+template <class T>
+concept FloatLanes = (sizeof(T) == 16 || sizeof(T) == 32 || sizeof(T) == 64) &&
+                     std::is_same_v<T, Vector<float, sizeof(T) / sizeof(float)>>;
+template <class T>
+concept IntLanes = (sizeof(T) == 16 || sizeof(T) == 32 || sizeof(T) == 64) &&
+                   std::is_same_v<T, MaskLanes<Vector<float, sizeof(T) / sizeof(float)>>>;
 
 // The traits of a number type: its lane count and its integer (and mask)
 // type; for vectors also Half, the double vector that holds half its lanes.
@@ -66,29 +77,12 @@ struct LaneTraits<float> {
   static constexpr int kCount = 1;
   using Int = std::int32_t;
 };
-template <>
-struct LaneTraits<F4> {
-  static constexpr int kCount = 4;
-  using Int = I4;
-  using Half = D2;
+template <FloatLanes F>
+struct LaneTraits<F> {
+  static constexpr int kCount = sizeof(F) / sizeof(float);
+  using Int = MaskLanes<F>;
+  using Half = Vector<double, kCount / 2>;
 };
-template <>
-struct LaneTraits<F8> {
-  static constexpr int kCount = 8;
-  using Int = I8;
-  using Half = D4;
-};
-template <>
-struct LaneTraits<F16> {
-  static constexpr int kCount = 16;
-  using Int = I16;
-  using Half = D8;
-};
-
-template <class T>
-concept FloatLanes = std::is_same_v<T, F4> || std::is_same_v<T, F8> || std::is_same_v<T, F16>;
-template <class T>
-concept IntLanes = std::is_same_v<T, I4> || std::is_same_v<T, I8> || std::is_same_v<T, I16>;
 
 // The number of rays a T holds.
 template <class T>
@@ -196,13 +190,18 @@ inline T TruncateSmall(T x) {
 inline float ToFloat(std::int32_t n) { return static_cast<float>(n); }
 template <IntLanes M>
 inline auto ToFloat(M n) {
-  if constexpr (std::is_same_v<M, I4>) {
-    return __builtin_convertvector(n, F4);
-  } else if constexpr (std::is_same_v<M, I8>) {
-    return __builtin_convertvector(n, F8);
-  } else {
-    return __builtin_convertvector(n, F16);
-  }
+  return __builtin_convertvector(n, Vector<float, sizeof(M) / sizeof(std::int32_t)>);
+}
+
+// Lanes kFirst, kFirst + kStep, kFirst + 2 kStep, ... (kCount of them) of
+// the lanes of a followed by those of b, as one vector.
+template <int kFirst, int kStep, class V, class W, int... kIndex>
+inline auto Pick(V a, W b, std::integer_sequence<int, kIndex...>) {
+  return __builtin_shufflevector(a, b, (kFirst + kStep * kIndex)...);
+}
+template <int kCount, int kFirst, int kStep = 1, class V, class W>
+inline auto Pick(V a, W b) {
+  return Pick<kFirst, kStep>(a, b, std::make_integer_sequence<int, kCount>{});
 }
 
 // The lanes of a mask negated (! of a vector mask can cost a test per lane).
@@ -286,30 +285,18 @@ inline Wide<F> operator/(Wide<F> a, double b) {
 }
 
 inline double Widen(float x) { return x; }
-inline Wide<F4> Widen(F4 x) {
-  return {__builtin_convertvector(__builtin_shufflevector(x, x, 0, 1), D2),
-          __builtin_convertvector(__builtin_shufflevector(x, x, 2, 3), D2)};
-}
-inline Wide<F8> Widen(F8 x) {
-  return {__builtin_convertvector(__builtin_shufflevector(x, x, 0, 1, 2, 3), D4),
-          __builtin_convertvector(__builtin_shufflevector(x, x, 4, 5, 6, 7), D4)};
-}
-inline Wide<F16> Widen(F16 x) {
-  return {__builtin_convertvector(__builtin_shufflevector(x, x, 0, 1, 2, 3, 4, 5, 6, 7), D8),
-          __builtin_convertvector(__builtin_shufflevector(x, x, 8, 9, 10, 11, 12, 13, 14, 15), D8)};
+template <FloatLanes F>
+inline Wide<F> Widen(F x) {
+  using H = typename Wide<F>::Half;
+  constexpr int kHalf = kLanesOf<F> / 2;
+  return {__builtin_convertvector((Pick<kHalf, 0>(x, x)), H), __builtin_convertvector((Pick<kHalf, kHalf>(x, x)), H)};
 }
 inline float Narrow(double x) { return static_cast<float>(x); }
-inline F4 Narrow(Wide<F4> x) {
-  using F2 = float __attribute__((vector_size(8)));
-  return __builtin_shufflevector(__builtin_convertvector(x.lo, F2), __builtin_convertvector(x.hi, F2), 0, 1, 2, 3);
-}
-inline F8 Narrow(Wide<F8> x) {
-  return __builtin_shufflevector(__builtin_convertvector(x.lo, F4), __builtin_convertvector(x.hi, F4), 0, 1, 2, 3,
-                                 4, 5, 6, 7);
-}
-inline F16 Narrow(Wide<F16> x) {
-  return __builtin_shufflevector(__builtin_convertvector(x.lo, F8), __builtin_convertvector(x.hi, F8), 0, 1, 2, 3,
-                                 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+template <FloatLanes F>
+inline F Narrow(Wide<F> x) {
+  using Floats = Vector<float, kLanesOf<F> / 2>;
+  const Floats lo = __builtin_convertvector(x.lo, Floats), hi = __builtin_convertvector(x.hi, Floats);
+  return Pick<kLanesOf<F>, 0>(lo, hi);
 }
 
 // clamp(x, 0, 1) in double, as std::clamp.

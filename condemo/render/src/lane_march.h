@@ -61,16 +61,6 @@ class CellQueue {
   alignas(64) std::atomic<int> next_{0};
 };
 
-// One cell at a time, for the scalar path.
-template <class Scene>
-void MarchOneByOne(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
-  const ShadePlan plan = PrepareShade<Scene>(frame);
-  const Scene field = Scene::Prepare(frame);
-  CellQueue::Feed feed(queue);
-  for (int index = feed.Next(); index >= 0; index = feed.Next())
-    grid.cells[index] = ShadeCellWith(plan, field, index % kColumns, index / kColumns);
-}
-
 // Every cell the feed hands out, marched in the lanes of F.
 template <class Scene, class F>
 void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
@@ -80,7 +70,6 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
   const ShadePlan plan = PrepareShade<Scene>(frame);
   const Scene field = Scene::Prepare(frame);
   const SceneParams& scene = plan.scene;
-  const M marchesAtAll = M{} + (scene.maxTravel > 0.0f ? -1 : 0);
   CellQueue::Feed feed(queue);
 
   // 1. The lanes: the point the field is evaluated at next, the ray, the
@@ -95,7 +84,7 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
     int index;   // in the grid
     Cell cell;   // the background pattern until a hit shades it
     int bounce;  // hits so far
-    int sample;  // the normal sample on its way (1..3), 0 while marching
+    int probe;   // the normal sample on its way (NormalProbe)
     Hit hit;
   } lanes[kLanes];
   // Lane l of a vector set without a trip through memory (which would stall
@@ -123,7 +112,6 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
     lanes[l].index = index;
     lanes[l].cell = m.cell;
     lanes[l].bounce = 0;
-    lanes[l].sample = 0;
     set(qx, l, m.p.x), set(qy, l, m.p.y), set(qz, l, m.p.z);
     set(dx, l, m.dir.x), set(dy, l, m.dir.y), set(dz, l, m.dir.z);
     set(travel, l, m.travel);
@@ -146,12 +134,11 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
     const F nx = qx + advance * dx, ny = qy + advance * dy, nz = qz + advance * dz;
     const F nextTravel = travel + advance;
     const M hit = marching & (d < scene.hitEpsilon);
-    const M goesOn = (nextTravel < scene.maxTravel) & marchesAtAll;
     const M nextStep = step + 1;
-    const M ends = marching & ~hit & (~goesOn | (nextStep > kLastMarchStep));
+    const M ends = marching & ~hit & MarchEnds(scene, nextTravel, nextStep);
     qx = marching ? nx : qx, qy = marching ? ny : qy, qz = marching ? nz : qz;
     travel = marching ? nextTravel : travel;
-    step = (marching & ~hit & goesOn) ? nextStep : step;
+    step = (marching & ~hit) ? nextStep : step;
 
     // 3. The lanes with something to do one by one: a normal sample came
     //    back, a ray hit, or a march ended.
@@ -159,44 +146,31 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
       const int l = std::countr_zero(static_cast<unsigned>(events));
       LaneCell& lane = lanes[l];
       if (hit[l]) {
-        // The full step d from where the hit distance was measured.
-        const Vec3 dir{dx[l], dy[l], dz[l]};
-        lane.hit = Hit{Vec3{nx[l], ny[l], nz[l]} + ((1.0f - scene.stepScale) * d[l]) * dir, {}, dir, travel[l], 0};
-        lane.sample = 1;
+        lane.hit = HitAfterStep(scene, Vec3{nx[l], ny[l], nz[l]}, d[l], Vec3{dx[l], dy[l], dz[l]}, travel[l]);
+        lane.probe = 0;
         set(marching, l, 0);
-        aim(l, lane.hit.point + Vec3{0.001f, 0.0f, 0.0f});
+        aim(l, NormalProbe(lane.hit, 0));
         continue;
       }
       if (marching[l]) {
         finish(l);
         continue;
       }
-      if (lane.sample == 1) {
-        lane.hit.samples.x = d[l];
-        lane.sample = 2;
-        aim(l, lane.hit.point + Vec3{0.0f, 0.001f, 0.0f});
+      SetNormalSample(lane.hit, lane.probe, d[l]);
+      if (++lane.probe < kNormalProbes) {
+        aim(l, NormalProbe(lane.hit, lane.probe));
         continue;
       }
-      if (lane.sample == 2) {
-        lane.hit.samples.y = d[l];
-        lane.sample = 3;
-        aim(l, lane.hit.point + Vec3{0.0f, 0.0f, 0.001f});
-        continue;
-      }
-      // The third sample: shade the hit, then end the cell or go on along
-      // the bent ray with the same step count and travel, ending it if the
-      // step that hit was its last.
-      lane.hit.samples.z = d[l];
+      // The last sample: shade the hit, then end the cell or go on along
+      // the bent ray with the same step count and travel.
       lane.hit.fieldTag = tags[l];
-      const Vec3 bent = ShadeHit<Scene>(plan, lane.hit, lane.bounce, lane.cell);
-      lane.sample = 0;
-      if (++lane.bounce > scene.maxBounce || !(travel[l] < scene.maxTravel && scene.maxTravel > 0.0f) ||
-          step[l] + 1 > kLastMarchStep) {
+      const Vec3 bent = ShadeHit<Scene>(plan, lane.hit, lane.bounce++, lane.cell);
+      if (EndsAfterHit(scene, lane.bounce, travel[l], step[l] + 1)) {
         finish(l);
         continue;
       }
       set(step, l, step[l] + 1);
-      aim(l, lane.hit.point + (2.0f * scene.hitEpsilon) * bent);
+      aim(l, BounceStart(scene, lane.hit, bent));
       set(dx, l, bent.x), set(dy, l, bent.y), set(dz, l, bent.z);
       set(marching, l, -1);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "condemo/scenes/carved_lattice.h"
 #include "condemo/scenes/folded_blob.h"
@@ -13,6 +14,7 @@
 #include "condemo/scenes/twisted_octahedron.h"
 #include "condemo/scenes/winding_tubes.h"
 #include "condemo/shade.h"
+#include "kalt/lane_entry.h"
 #include "kalt/lane_path.h"
 #include "lane_march.h"
 
@@ -21,12 +23,10 @@ namespace condemo {
 namespace {
 
 using detail::CellQueue;
-using kalt::lanes::F16;
-using kalt::lanes::F4;
-using kalt::lanes::F8;
 
-// Renders the queue's cells on one worker, in the lanes of a path.
-using RenderCells = void (*)(const FrameState& frame, CellQueue& queue, CellGrid& grid);
+// Renders the queue's cells on one worker, in the lanes of a path: the
+// entries by path (kalt/lane_entry.h).
+using RenderCells = kalt::lanes::LaneEntries<void(const FrameState& frame, CellQueue& queue, CellGrid& grid)>;
 
 // One row of the scene table: the scene's functions, each preparing the
 // field's per-frame values itself.
@@ -35,7 +35,7 @@ struct SceneEntry {
   const char* name;
   float (*distance)(const FrameState& frame, Vec3 p, int& materialTag);
   Cell (*shadeCell)(const FrameState& frame, int column, int row);
-  RenderCells render[kalt::kLanePathCount];  // by kalt::LanePath
+  RenderCells render;
 };
 
 template <class Scene>
@@ -48,29 +48,27 @@ Cell ShadeCellOf(const FrameState& frame, int column, int row) {
   return ShadeCellWith(PrepareShade<Scene>(frame), Scene::Prepare(frame), column, row);
 }
 
-// The paths, each inlining the whole march into one function built for its
-// instruction set (kalt/lanes.h).
+// The cells the queue hands out, marched on T's lanes (one ray, float,
+// marches cell by cell): the kernel of the entries.
 template <class Scene>
-[[gnu::flatten]] void RenderScalar(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
-  detail::MarchOneByOne<Scene>(frame, queue, grid);
-}
-template <class Scene>
-[[gnu::flatten]] void RenderSse2(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
-  detail::MarchLanes<Scene, F4>(frame, queue, grid);
-}
-template <class Scene>
-[[KALT_AVX2_LANES]] void RenderAvx2(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
-  detail::MarchLanes<Scene, F8>(frame, queue, grid);
-}
-template <class Scene>
-[[KALT_AVX512_LANES]] void RenderAvx512(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
-  detail::MarchLanes<Scene, F16>(frame, queue, grid);
-}
+struct MarchCells {
+  template <class T>
+  static void Run(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
+    if constexpr (std::is_same_v<T, float>) {
+      const ShadePlan plan = PrepareShade<Scene>(frame);
+      const Scene field = Scene::Prepare(frame);
+      CellQueue::Feed feed(queue);
+      for (int index = feed.Next(); index >= 0; index = feed.Next())
+        grid.cells[index] = ShadeCellWith(plan, field, index % kColumns, index / kColumns);
+    } else {
+      detail::MarchLanes<Scene, T>(frame, queue, grid);
+    }
+  }
+};
 
 template <class Scene>
 constexpr SceneEntry EntryOf(SceneId id, const char* name) {
-  return {id, name, DistanceOf<Scene>, ShadeCellOf<Scene>,
-          {RenderScalar<Scene>, RenderSse2<Scene>, RenderAvx2<Scene>, RenderAvx512<Scene>}};
+  return {id, name, DistanceOf<Scene>, ShadeCellOf<Scene>, RenderCells::Of<MarchCells<Scene>>()};
 }
 
 // Every scene: its field and look (condemo/scenes/*.h) and its name, in the
@@ -104,7 +102,7 @@ const SceneEntry& EntryFor(SceneId sceneId) {
 // 48 renders the lightest frames fastest on 2 workers and the others alike.
 constexpr int kTileCells = 48;
 
-RenderCells RenderOf(const SceneEntry& entry) { return entry.render[static_cast<int>(kalt::ActiveLanePath())]; }
+RenderCells::Entry RenderOf(const SceneEntry& entry) { return entry.render[kalt::ActiveLanePath()]; }
 
 }  // namespace
 
@@ -126,7 +124,7 @@ void RenderBand(const FrameState& frame, int first, int end, CellGrid& grid) {
 }
 
 void RenderFrame(const FrameState& frame, kalt::WorkerPool& pool, CellGrid& grid) {
-  const RenderCells render = RenderOf(EntryFor(frame.scene.sceneId));
+  const RenderCells::Entry render = RenderOf(EntryFor(frame.scene.sceneId));
   CellQueue queue(0, kColumns, kTileCells);
   pool.Run([&](int) { render(frame, queue, grid); });
 }

@@ -82,6 +82,50 @@ Vec3 ShadeHit(const ShadePlan& plan, const Hit& hit, int bounce, Cell& cell) {
   return light.bent;
 }
 
+// The rules of the march, shared by the one-ray march below and the lane
+// march of the renderer, which takes the same steps for many cells at once.
+
+// The hit found by a step that measured the distance d and moved the ray
+// along dir to `moved` (by stepScale d): at the point the full step d leads
+// to.
+inline Hit HitAfterStep(const SceneParams& scene, Vec3 moved, float d, Vec3 dir, float travel) {
+  return {moved + ((1.0f - scene.stepScale) * d) * dir, {}, dir, travel, 0};
+}
+
+// The normal at a hit comes from kNormalProbes samples of the field: sample
+// k (0, 1, 2) at the hit point moved 0.001 along x, y or z, kept as that
+// component of hit.samples. Any other k counts as 2.
+inline constexpr int kNormalProbes = 3;
+inline Vec3 NormalProbe(const Hit& hit, int k) {
+  return hit.point + Vec3{k == 0 ? 0.001f : 0.0f, k == 1 ? 0.001f : 0.0f, k != 0 && k != 1 ? 0.001f : 0.0f};
+}
+inline void SetNormalSample(Hit& hit, int k, float d) {
+  (k == 0 ? hit.samples.x : k == 1 ? hit.samples.y : hit.samples.z) = d;
+}
+
+// Where the march goes on after a hit whose light bends the ray to `bent`:
+// from the hit point moved 2 hitEpsilon along it.
+inline Vec3 BounceStart(const SceneParams& scene, const Hit& hit, Vec3 bent) {
+  return hit.point + (2.0f * scene.hitEpsilon) * bent;
+}
+
+// Whether a march ends after a step that brought its travel to `travel` and
+// its step count, bounces included, to `steps`: when travel reaches
+// maxTravel (at once when maxTravel is 0 or less), or after kLastMarchStep
+// + 1 steps. For one march (a bool) or for lanes (a mask).
+template <class T, class I>
+MaskOf<T> MarchEnds(const SceneParams& scene, T travel, I steps) {
+  using M = MaskOf<T>;
+  const M travelLeft = scene.maxTravel > 0.0f ? M(travel < scene.maxTravel) : M{};
+  return Not(travelLeft) | M(steps > kLastMarchStep);
+}
+
+// Whether a march ends after the step that hit, the hit counted in
+// `bounces`: when no bounce is left, or as after any step.
+inline bool EndsAfterHit(const SceneParams& scene, int bounces, float travel, int steps) {
+  return bounces > scene.maxBounce || MarchEnds(scene, travel, steps);
+}
+
 // A cell's march between two steps.
 struct MarchState {
   Cell cell;     // the background pattern until a hit shades it
@@ -97,41 +141,33 @@ struct MarchState {
 MarchState StartMarch(const ShadePlan& plan, int column, int row);
 
 // Shades the hit found by a step whose distance estimate was d, with the
-// normal from three samples of the field around it, and ends the march or
-// bends the ray.
+// normal from the field's samples around it, counts the bounce and bends
+// the ray.
 template <class Scene>
 void HitStep(const ShadePlan& plan, const Scene& field, float d, MarchState& m) {
-  const SceneParams& scene = plan.scene;
-  Hit hit{m.p + ((1.0f - scene.stepScale) * d) * m.dir, {}, m.dir, m.travel, 0};
-  hit.samples.x = field.Distance(hit.point + Vec3{0.001f, 0.0f, 0.0f}, m.tag);
-  hit.samples.y = field.Distance(hit.point + Vec3{0.0f, 0.001f, 0.0f}, m.tag);
-  hit.samples.z = field.Distance(hit.point + Vec3{0.0f, 0.0f, 0.001f}, m.tag);
+  Hit hit = HitAfterStep(plan.scene, m.p, d, m.dir, m.travel);
+  for (int k = 0; k < kNormalProbes; ++k) SetNormalSample(hit, k, field.Distance(NormalProbe(hit, k), m.tag));
   hit.fieldTag = m.tag;
-  const Vec3 bent = ShadeHit<Scene>(plan, hit, m.bounce, m.cell);
-  if (++m.bounce > scene.maxBounce) {
-    m.done = true;
-    return;
-  }
-  // Go on along the bent ray, with the same step count and travel.
-  m.dir = bent;
-  m.p = hit.point + (2.0f * scene.hitEpsilon) * bent;
+  m.dir = ShadeHit<Scene>(plan, hit, m.bounce++, m.cell);
+  m.p = BounceStart(plan.scene, hit, m.dir);
 }
 
 // One step of the march after the field has given its distance d at m.p:
-// advance, shade a hit, and decide whether the march goes on. The march ends
-// after a hit when no bounce is left, when travel reaches maxTravel (at once
-// when maxTravel is 0 or less), or after kLastMarchStep + 1 steps.
+// advance, shade a hit, and decide whether the march goes on (MarchEnds,
+// EndsAfterHit).
 template <class Scene>
 void StepBy(const ShadePlan& plan, const Scene& field, float d, MarchState& m) {
   const SceneParams& scene = plan.scene;
   const float advance = scene.stepScale * d;
   m.p = m.p + advance * m.dir;
   m.travel = m.travel + advance;
+  ++m.step;
   if (d < scene.hitEpsilon) {
     HitStep(plan, field, d, m);
-    if (m.done) return;
+    m.done = EndsAfterHit(scene, m.bounce, m.travel, m.step);
+  } else {
+    m.done = MarchEnds(scene, m.travel, m.step);
   }
-  m.done = !(m.travel < scene.maxTravel && scene.maxTravel > 0.0f) || ++m.step > kLastMarchStep;
 }
 
 // One step of the march. The field is given as a scene object whose

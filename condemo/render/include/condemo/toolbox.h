@@ -180,6 +180,11 @@ inline const SectorTable kSectorTable = [] {
 // table[index] in every lane, for indices 0..7.
 template <FloatLanes F>
 F LookUpSector(const float* table, IntOf<F> index) {
+#if defined(__clang__)
+  F r;
+  for (int l = 0; l < kLanesOf<F>; ++l) r[l] = table[index[l]];
+  return r;
+#else
   if constexpr (std::is_same_v<F, F4>) {
     F4 low, high;
     std::memcpy(&low, table, sizeof low);
@@ -190,6 +195,7 @@ F LookUpSector(const float* table, IntOf<F> index) {
     std::memcpy(&all, table, sizeof all);
     return __builtin_shuffle(all, index);
   }
+#endif
 }
 
 // The lanes whose sector is not clear (clear[l] == 0), one by one.
