@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <thread>
 
-#include "condemo/director.h"
-#include "condemo/logos.h"
-#include "condemo/render.h"
+#include "condemo/steps.h"
 #include "gldisplay/terminal_display.h"
 #include "gldisplay/window_display.h"
+#include "kalt/frame_cap.h"
 #include "kalt/worker_pool.h"
 #include "music/song.h"
 #include "terminal/terminal.h"
@@ -61,61 +61,76 @@ int HardwareWorkerCount() {
 
 ShowResult PlayShow(const ShowOptions& options) {
   ShowResult result;
-  // Start-up: the console, the clock, the song.
+  // Start-up: the console, then for each play of the show the clock and the
+  // song.
   std::unique_ptr<gldisplay::KaltWindow> screen = OpenScreen(options);
   if (!screen) {
     result.exitStatus = 1;
     return result;
   }
-  const std::uint64_t start = term::Milliseconds();
-  std::unique_ptr<Song> song = Song::Start();
-  if (!song) {
-    // Its message shows once the terminal is restored.
-    screen.reset();
-    result.exitStatus = 1;
-    return result;
-  }
-  song->Play();
-
-  // The frame loop, rendering on one pool of workers for the whole show.
-  kalt::WorkerPool workers(options.workerCount);
-  CellGrid grid{};
-  FrameState frame;
-  LogoJitter jitter;
-  Rand15 logoRandom;
-  double previousTime = 0.0, frameDelta = 0.0;
-  for (;;) {
-    // 1. The time, the song's position and its pulse, held for the whole
-    //    frame.
-    const double sceneTime = static_cast<double>(term::Milliseconds() - start) * kSecondsPerTick;
-    const int order = song->HeardOrder();
-    frame.pulse = song->Pulse();
-    // 2. The scene of this position, then every cell.
-    frame.scene = DirectScene(order, sceneTime, frame.pulse, frameDelta, frame.scene.maxTravel);
-    frame.sceneTime = sceneTime;
-    RenderFrame(frame, workers, grid);
-    ++frame.frameNumber;
-    // 3. The logos over it, and the whole grid to the screen.
-    DrawLogos(grid, jitter, logoRandom, order, frame.pulse);
-    std::copy(grid.cells.begin(), grid.cells.end(), screen->cells().begin());
-    screen->Present();
-    if (options.frameShown) options.frameShown(grid, order);
-    // 4. The flashes fade by the frame's time step.
-    frameDelta = sceneTime - previousTime;
-    song->DecayFlashes(frameDelta);
-    previousTime = sceneTime;
-    result.seconds = sceneTime;
-    // 5. The end of the song, or a key or signal.
-    const bool escape = EscapeTyped(*screen);
-    const gldisplay::EndRequest end = screen->EndRequested();
-    if (order >= kEndOrder || escape || end.end) {
-      result.endSignal = end.signal;
-      break;
+  kalt::WorkerPool workers(options.workerCount);  // one pool for the whole run
+  kalt::FrameCap cap(options.fps);
+  std::optional<ShowStart> later = options.start;
+  for (bool again = true; again;) {
+    std::uint64_t start = term::Milliseconds();
+    std::unique_ptr<Song> song = Song::Start();
+    if (!song) {
+      // Its message shows once the terminal is restored.
+      screen.reset();
+      result.exitStatus = 1;
+      return result;
     }
-  }
+    ShowSteps steps;
+    CellGrid grid{};
+    // A later start: the frames before it stepped through, then the clock
+    // from there.
+    double from = 0.0;
+    if (later) {
+      const int stepFps = options.fps > 0 ? static_cast<int>(options.fps) : kStepFps;
+      const std::optional<double> at = StepThrough(steps, song->Offline(), *later, stepFps, grid);
+      if (!at) {
+        std::fprintf(stderr, "condemo: the show ends at %.2f s, before the moment asked for\n", steps.previousTime);
+        result.exitStatus = 2;
+        break;
+      }
+      from = *at;
+      later.reset();
+      start = term::Milliseconds();
+    }
+    song->Play(audio::SamplePosition(from));
 
-  // Shut-down: the music, then the screen.
-  song.reset();
+    // The frame loop.
+    for (;;) {
+      // 1. The time, the song's position and its pulse, held for the whole
+      //    frame.
+      const double sceneTime = from + static_cast<double>(term::Milliseconds() - start) * kSecondsPerTick;
+      const int order = song->HeardOrder();
+      // 2. The scene of this position, every cell, the logos over them.
+      DrawStep(steps, order, sceneTime, song->Pulse(), &workers, grid);
+      // 3. The whole grid to the screen.
+      std::copy(grid.cells.begin(), grid.cells.end(), screen->cells().begin());
+      screen->Present();
+      if (options.frameShown) options.frameShown(grid, order);
+      // 4. The flashes fade by the frame's time step.
+      song->DecayFlashes(EndStep(steps, sceneTime));
+      result.seconds = sceneTime;
+      // 5. The end of the song, or a key or signal; then the frame cap.
+      const bool escape = EscapeTyped(*screen);
+      const gldisplay::EndRequest end = screen->EndRequested();
+      if (escape || end.end) {
+        result.endSignal = end.signal;
+        again = false;
+        break;
+      }
+      if (order >= kEndOrder) {
+        again = options.loop;
+        break;
+      }
+      cap.Wait();
+    }
+    // Shut-down of this play: the music.
+    song.reset();
+  }
   result.stats = screen->Stats();
   return result;
 }

@@ -5,9 +5,12 @@
 //                       terminal on standard output; see cella.h)
 //   gldemo --windowed   in a 640 x 400 window
 //   gldemo --terminal   in the terminal on standard output
+//   gldemo --from 60    from a minute into the show
+//   gldemo --fps 60     at most 60 frames a second
 #include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "gldemo/demo_main.h"
 #include "kalt/options.h"
@@ -15,23 +18,31 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: gldemo [--windowed] [--terminal]\n"
+    "usage: gldemo [--windowed] [--terminal] [--from SECONDS] [--fps N]\n"
     "Plays the OpenGL text-mode demo, full screen, until Escape; Alt, F10, F11 or\n"
     "Alt+Enter toggle between full screen and a 640 x 400 window. Run it from its\n"
     "folder (it reads ../data/font.tga and ../Data20/).\n"
     "  --windowed  start in the 640 x 400 window\n"
     "  --terminal  play in the terminal (also chosen by itself without a display)\n"
+    "  --from S    start S seconds into the show (0 or more; the show loops\n"
+    "              every 293.3 s): the music and the picture are as they would be\n"
+    "  --fps N     at most N frames a second, 1 to 1000 (default: as many as the\n"
+    "              machine draws)\n"
     "  --help      print this and exit\n"
     "  --version   print the version and exit\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The options; anything else is an error (exit status 2). cella's console
+  // The options; anything else, or a value an option does not take, is an
+  // error (exit status 2). cella's console
   // shows the screen where CELLA_DISPLAY says, and starts its window full
   // screen unless CELLA_FULLSCREEN is 0.
   bool terminal = false, windowed = false;
-  kalt::ParseFlags("gldemo", kUsage, argc, argv, {{"--terminal", &terminal}, {"--windowed", &windowed}});
+  std::optional<double> from;
+  std::optional<long> fps;
+  kalt::ParseOptions("gldemo", kUsage, argc, argv, {{"--terminal", &terminal}, {"--windowed", &windowed}},
+                     {kalt::SecondsOption("--from", &from), kalt::WholeNumberOption("--fps", &fps, 1, 1000)});
   if (terminal) setenv("CELLA_DISPLAY", "terminal", 1);
   if (windowed) setenv("CELLA_FULLSCREEN", "0", 1);
   // The effects' worker threads wait for the next frame asleep rather than
@@ -42,5 +53,5 @@ int main(int argc, char** argv) {
   // the program starts itself again with the policy set (a policy in the
   // environment is kept; if the new start fails, this one plays on).
   if (!std::getenv("OMP_WAIT_POLICY") && setenv("OMP_WAIT_POLICY", "passive", 1) == 0) execv("/proc/self/exe", argv);
-  return gldemo::DemoMain();
+  return gldemo::DemoMain({.from = from.value_or(0.0), .fps = fps.value_or(0), .frameShown = nullptr});
 }

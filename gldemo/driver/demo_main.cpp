@@ -1,14 +1,17 @@
 #include "gldemo/demo_main.h"
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "audio/output.h"
 #include "kalt/alert.h"
 #include "cella/cella.h"
 #include "gldemo/beat_clock.h"
 #include "gldemo/music.h"
 #include "gldemo/timeline.h"
+#include "kalt/frame_cap.h"
 
 namespace gldemo {
 
@@ -40,9 +43,22 @@ std::unique_ptr<cella::GradientPack> LoadGradients() {
   return pack;
 }
 
+// The frames of a run from the start that are stepped through before a later
+// start, without a frame cap.
+constexpr int kStepFps = 60;
+
 }  // namespace
 
-int DemoMain(const FrameShown& frameShown) {
+void PrimeScreen(cella::Canvas* screen, double seconds, int fps, const cella::GradientPack& pack) {
+  for (std::int64_t k = -1; seconds + static_cast<double>(k) / static_cast<double>(fps) >= 0.0; --k) {
+    const float beat = LoopBeat(seconds + static_cast<double>(k) / static_cast<double>(fps));
+    if (!DrawsEveryCell(beat)) continue;
+    ComposeScene(screen, beat, pack);
+    return;
+  }
+}
+
+int DemoMain(const DemoOptions& options) {
   const auto start = std::chrono::steady_clock::now();
 
   // Start-up.
@@ -61,11 +77,15 @@ int DemoMain(const FrameShown& frameShown) {
   // 4. The gradients.
   const std::unique_ptr<cella::GradientPack> pack = LoadGradients();
   if (!pack) return 1;
-  // 5. The music runs from here on.
-  music->Play();
+  // 5. A later start: the screen as the frames before it leave it.
+  if (options.from > 0.0)
+    PrimeScreen(&screen, options.from, options.fps > 0 ? static_cast<int>(options.fps) : kStepFps, *pack);
+  // 6. The music runs from here on.
+  music->Play(static_cast<std::uint64_t>(audio::SamplePosition(options.from) % kLoopFrames));
 
   // The frames.
   BeatClock clock;
+  kalt::FrameCap cap(options.fps);
   for (bool ending = false; !ending;) {
     // 1. Keys.
     ending = EscapeTyped();
@@ -79,7 +99,8 @@ int DemoMain(const FrameShown& frameShown) {
     // 7-8. The frame, drawn and shown.
     ComposeScene(&screen, beat, *pack);
     cella::ConsoleBlit(&screen, 0, 0, 0, 0, 80, 50);
-    if (frameShown) frameShown(beat);
+    if (options.frameShown) options.frameShown(beat);
+    if (!ending) cap.Wait();
   }
   return 0;
 }

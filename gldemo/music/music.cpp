@@ -22,7 +22,13 @@ std::unique_ptr<Music> Music::Start(const std::string& path, const audio::Output
 
 int Music::LatencyMs() const { return output_->LatencyMs(); }
 
-void Music::Play() { output_->Play(*this); }
+void Music::Play(std::uint64_t from) {
+  if (from > 0) {
+    stream_->Seek(from);
+    segmentFirst_ = from;
+  }
+  output_->Play(*this);
+}
 
 std::uint64_t Music::PositionBytes() const {
   // Start first: a rewind publishes its end before its start.
@@ -30,10 +36,13 @@ std::uint64_t Music::PositionBytes() const {
   const std::uint64_t end = segmentEnd_.load(std::memory_order_acquire);
   const std::uint64_t played = std::min(output_->FramesPlayed(), end);
   if (start == kRewinding || played < start) return 0;
-  return (played - start) * kBytesPerFrame;
+  return (segmentFirst_ + played - start) * kBytesPerFrame;
 }
 
-void Music::Rewind() { segmentStart_.store(kRewinding, std::memory_order_release); }
+void Music::Rewind() {
+  segmentFirst_ = 0;
+  segmentStart_.store(kRewinding, std::memory_order_release);
+}
 
 void Music::Render(float* out, std::size_t frames, std::uint64_t firstFrame) {
   // 1. A rewind asked for since the last call starts the stream again at

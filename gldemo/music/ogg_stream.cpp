@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
 namespace gldemo {
 
@@ -147,9 +148,11 @@ std::size_t OggStream::Decode(float* out, std::size_t frames) {
   return done;
 }
 
-bool OggStream::Rewind() {
+bool OggStream::Rewind() { return Seek(0); }
+
+bool OggStream::Seek(std::uint64_t frame) {
   State& s = *state_;
-  s.ended = ov_pcm_seek(&s.file, 0) != 0;
+  s.ended = frame > static_cast<std::uint64_t>(std::numeric_limits<ogg_int64_t>::max()) || ov_pcm_seek(&s.file, static_cast<ogg_int64_t>(frame)) != 0;
   return !s.ended;
 }
 

@@ -190,6 +190,11 @@ void ComposeScene(cella::Canvas* screen, float t, const cella::GradientPack& pac
   if (row.strength != Strength::None) ShadeFlash(screen, row.flash, StrengthAt(row.strength, frame));
 }
 
+bool DrawsEveryCell(float t) {
+  const int k = BeatRow(t);
+  return k != 58 && k != 59;
+}
+
 int TimelineRows() { return kRows; }
 
 TimelineSpan TimelineRowSpan(int index) {

@@ -80,10 +80,10 @@ TEST(CaptureClock, FramesAreThoseBeforeTheEnd) {
 }
 
 TEST(CaptureClock, GldemoBeatsLoopWithTheSong) {
-  EXPECT_EQ(GldemoBeat(10.0), static_cast<float>(10.0 * 0.6));
-  EXPECT_EQ(GldemoBeat(293.0), static_cast<float>(293.0 * 0.6));
-  EXPECT_EQ(GldemoBeat(kGldemoLoop), 0.0f);
-  EXPECT_NEAR(GldemoBeat(kGldemoLoop + 10.0), 6.0f, 1e-5f);
+  EXPECT_EQ(gldemo::LoopBeat(10.0), static_cast<float>(10.0 * 0.6));
+  EXPECT_EQ(gldemo::LoopBeat(293.0), static_cast<float>(293.0 * 0.6));
+  EXPECT_EQ(gldemo::LoopBeat(kGldemoLoop), 0.0f);
+  EXPECT_NEAR(gldemo::LoopBeat(kGldemoLoop + 10.0), 6.0f, 1e-5f);
 }
 
 // The planes of a converted picture, packed.

@@ -9,9 +9,9 @@
 #include "gldemo/demo_main.h"
 
 int main() {
-  return gldemo::DemoMain([](float beat) {
+  return gldemo::DemoMain({.from = 0.0, .fps = 0, .frameShown = [](float beat) {
     std::printf("%a\n", static_cast<double>(beat));
     std::fflush(stdout);
     raise(SIGSTOP);
-  });
+  }});
 }

@@ -62,6 +62,20 @@ TEST_F(MusicTest, PositionIsTheStreamHeardInBytesAndStopsAtItsEnd) {
   EXPECT_TRUE(WaitFor([&] { return music->PositionBytes() == std::uint64_t{kFrames} * 4; }));
 }
 
+TEST_F(MusicTest, PlayedFromALaterFrameThePositionStartsThere) {
+  auto music = Start();
+  ASSERT_TRUE(music);
+  const std::uint64_t from = 44100 + 17;
+  music->Play(from);
+  EXPECT_EQ(PositionAt(*music, 0, from * 4), from * 4);
+  EXPECT_EQ(PositionAt(*music, 20000, (from + 20000) * 4), (from + 20000) * 4);
+  // At the end of the stream it stops; a rewind starts from the first frame.
+  clock_.SetFrames(44100);
+  ASSERT_TRUE(WaitFor([&] { return music->PositionBytes() == std::uint64_t{kFrames} * 4; }));
+  music->Rewind();
+  EXPECT_EQ(music->PositionBytes(), 0u);
+}
+
 TEST_F(MusicTest, RewindReadsZeroAtOnceThenFollowsTheRewoundStream) {
   auto music = Start();
   ASSERT_TRUE(music);

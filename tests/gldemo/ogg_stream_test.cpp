@@ -58,6 +58,12 @@ TEST_F(OggStreamTest, DecodesStereoFrameExactInAnyBlockSize) {
   EXPECT_EQ(stream->Decode(rest, 1), 0u);
   ASSERT_TRUE(stream->Rewind());
   EXPECT_EQ(DecodeAll(*stream, 7), whole);
+
+  // A seek goes to that frame exactly; beyond the end the stream has ended.
+  ASSERT_TRUE(stream->Seek(12345));
+  EXPECT_EQ(DecodeAll(*stream, 1000), std::vector<float>(whole.begin() + 2 * 12345, whole.end()));
+  EXPECT_FALSE(stream->Seek(30001));
+  EXPECT_EQ(stream->Decode(rest, 1), 0u);
 }
 
 TEST_F(OggStreamTest, PlaysMonoOnBothSides) {

@@ -1,7 +1,6 @@
 // gldemo offline: the timeline at the beat of each frame's time on the
 // show's screen canvas, and the soundtrack decoded beside it.
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,13 +17,6 @@
 namespace capture {
 
 namespace {
-
-// Beat rows 58 and 59 draw nothing but black full blocks over the frame
-// before: what that frame left shows through in their background colours.
-bool DrawsOverPrevious(float beat) {
-  const int row = gldemo::BeatRow(beat);
-  return row == 58 || row == 59;
-}
 
 // The soundtrack as the show plays it: from its start again every loop,
 // silence after its end until then.
@@ -76,19 +68,13 @@ class GldemoShow final : public OfflineShow {
     if (pack_->count < gldemo::kTimelineGradients)
       throw CaptureError(std::string(gldemo::kGradientPath) + " holds " + std::to_string(pack_->count) +
                          " gradients, the show needs " + std::to_string(gldemo::kTimelineGradients));
-    // The canvas as the frames before `from` leave it: only the last one
-    // that draws a whole frame matters.
-    for (std::int64_t k = -1; FrameTime(from, fps, k) >= 0.0; --k) {
-      const float beat = GldemoBeat(FrameTime(from, fps, k));
-      if (DrawsOverPrevious(beat)) continue;
-      gldemo::ComposeScene(&screen_, beat, *pack_);
-      break;
-    }
+    // The canvas as the frames before `from` leave it.
+    gldemo::PrimeScreen(&screen_, from, fps, *pack_);
   }
 
   void NextFrame(ShowFrame& frame) override {
     frame.time = FrameTime(from_, fps_, next_++);
-    const float beat = GldemoBeat(frame.time);
+    const float beat = gldemo::LoopBeat(frame.time);
     gldemo::ComposeScene(&screen_, beat, *pack_);
     // The cells as the console shows them: each colour's low four bits.
     for (int i = 0; i < kalt::kConsoleCells; ++i) {
@@ -113,11 +99,6 @@ class GldemoShow final : public OfflineShow {
 };
 
 }  // namespace
-
-float GldemoBeat(double seconds) {
-  const double loops = std::floor(seconds / kGldemoLoop);
-  return static_cast<float>((seconds - loops * kGldemoLoop) * 0.6);
-}
 
 std::unique_ptr<OfflineShow> OpenGldemo(double from, int fps) { return std::make_unique<GldemoShow>(from, fps); }
 

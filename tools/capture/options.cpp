@@ -1,7 +1,6 @@
 #include "options.h"
 
-#include <cmath>
-#include <cstdlib>
+#include "kalt/options.h"
 
 namespace capture {
 
@@ -40,25 +39,19 @@ Container ContainerOf(const std::string& path) {
   throw UsageError("unknown output type \"" + extension + "\" in " + path + " (use .mp4, .mkv or .cast)");
 }
 
-// Far beyond any capture (11 days), and so far inside the range of sample
-// positions.
-constexpr double kMostSeconds = 1e6;
-
 double Seconds(const std::string& name, const std::string& value) {
-  char* end = nullptr;
-  const double seconds = std::strtod(value.c_str(), &end);
-  if (value.empty() || *end || !(seconds >= 0.0 && seconds <= kMostSeconds))
+  const std::optional<double> seconds = kalt::ReadSeconds(value);
+  if (!seconds)
     throw UsageError(name + " needs seconds of the show (a number from 0 to 1000000), not \"" + value + "\"");
-  return seconds;
+  return *seconds;
 }
 
 int WholeNumber(const std::string& name, const std::string& value, int low, int high) {
-  char* end = nullptr;
-  const long number = std::strtol(value.c_str(), &end, 10);
-  if (value.empty() || *end || number < low || number > high)
+  const std::optional<long> number = kalt::ReadWholeNumber(value, low, high);
+  if (!number)
     throw UsageError(name + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
                      ", not \"" + value + "\"");
-  return static_cast<int>(number);
+  return static_cast<int>(*number);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "gldemo/beat_clock.h"
 #include "kalt/cell.h"
 
 namespace capture {
@@ -73,11 +74,8 @@ std::unique_ptr<OfflineShow> OpenGldemo(double from, int fps);
 
 // One loop of gldemo: 176 bars at 0.6 a second, 293.33 s (12,936,000
 // samples).
-inline constexpr double kGldemoLoop = 880.0 / 3.0;
-inline constexpr std::int64_t kGldemoLoopSamples = 12'936'000;
+inline constexpr double kGldemoLoop = gldemo::kLoopSeconds;
+inline constexpr std::int64_t kGldemoLoopSamples = gldemo::kLoopFrames;
 
-// The beat of gldemo at a show time: seconds x 0.6 within the current loop,
-// in double, rounded to float.
-float GldemoBeat(double seconds);
 
 }  // namespace capture

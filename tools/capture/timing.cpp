@@ -2,11 +2,7 @@
 
 #include <cmath>
 
-#include "audio/output.h"
-
 namespace capture {
-
-std::int64_t SamplePosition(double seconds) { return std::llround(seconds * audio::SampleRate); }
 
 std::int64_t FramesBetween(double from, double to, int fps) {
   if (!(from < to)) return 0;

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "audio/output.h"
+
 namespace capture {
 
 // The show's time of frame k (k may be negative: frames before the first).
@@ -13,7 +15,7 @@ inline double FrameTime(double from, int fps, std::int64_t k) {
 }
 
 // The sample position of a show time: round(seconds x 44100).
-std::int64_t SamplePosition(double seconds);
+using audio::SamplePosition;
 
 // How many frames a capture from `from` to `to` holds: the frames k >= 0
 // whose time is before `to` (0 when to <= from).

@@ -33,6 +33,7 @@
 // number becomes 0) before it reaches the device.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -45,6 +46,10 @@ namespace audio {
 inline constexpr int SampleRate = 44100;  // frames per second, always
 inline constexpr int Channels = 2;        // interleaved left, right
 inline constexpr std::uint64_t NoCue = ~std::uint64_t{0};
+
+// The frame at which a moment `seconds` after the first frame begins:
+// round(seconds x 44,100).
+inline std::int64_t SamplePosition(double seconds) { return std::llround(seconds * SampleRate); }
 
 // Something that produces audio on demand. Render runs on the output's device
 // thread; NextCue and Played run on its cue thread, possibly at the same time

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "condemo/frame_state.h"
+#include "condemo/steps.h"
 #include "gldisplay/display.h"
 #include "terminal/screen.h"
 
@@ -30,6 +32,17 @@ struct ShowOptions {
   term::EncodeOptions encoding;
   // Where the frames are shown.
   ScreenKind screen = ScreenKind::kTerminal;
+  // A later moment to start at (none: the start). The music, the order
+  // position, the director, the logos and the flashes are then as a run
+  // from the start leaves them: the song is rendered and heard offline up
+  // to there, and the frames before it stepped through undrawn (StepThrough)
+  // at the frame cap's rate, or 60 a second without one.
+  std::optional<ShowStart> start;
+  // After the end of the song, play again from the start instead of ending.
+  bool loop = false;
+  // At most this many frames a second (kalt::FrameCap); 0: as fast as the
+  // frames are drawn.
+  long fps = 0;
   // Called on the loop thread with each grid once it has been shown, and
   // the order position it showed (for tests and measurements; may be empty).
   std::function<void(const CellGrid& grid, int order)> frameShown;
@@ -48,16 +61,21 @@ struct ShowResult {
   double seconds = 0.0;       // the show's time at its last frame
 };
 
+// The frame rate of the frames stepped through before a later start.
+inline constexpr int kStepFps = 60;
+
 // The number of hardware threads, 1 where the platform does not tell.
 int HardwareWorkerCount();
 
 // Plays the show: opens the screen (the terminal, or a window, each titled
 // "Vorl+Zeb - Kalt #20"), starts the song ("DiRURODU.XM" in the
 // working directory), and shows a frame at a time until the song reaches
-// order position 21 or the screen asks to end (Escape; in the terminal also
-// Ctrl+C, SIGINT, SIGTERM or SIGHUP; closing the window); then frees the
-// song and closes the screen. In the terminal, messages are written to
-// standard error after it is restored.
+// order position 21 (with options.loop, the song and the show then start
+// again from the beginning) or the screen asks to end (Escape; in the
+// terminal also Ctrl+C, SIGINT, SIGTERM or SIGHUP; closing the window);
+// then frees the song and closes the screen. In the terminal, messages are
+// written to standard error after it is restored. A start beyond the show's
+// end is reported in one line, with exit status 2.
 ShowResult PlayShow(const ShowOptions& options);
 
 }  // namespace condemo

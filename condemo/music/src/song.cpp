@@ -1,5 +1,6 @@
 #include "music/song.h"
 
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -29,35 +30,36 @@ music::EffectsSettings SongEffects() {
 std::unique_ptr<Song> Song::Start() {
   // 1. The output: the sound device, or the silent sink that keeps time.
   std::unique_ptr<audio::Output> output = audio::OpenOutput();
-  // 2. The song, from the working directory.
+  // 2. The song, from the working directory, with its instruments and the
+  //    effects chain; nothing is kept of what is rendered offline but the
+  //    frames the output goes on from.
   std::string error;
-  std::unique_ptr<music::Player> player = music::Player::Open(kSongFile, music::PlayerOptions{}, &error);
+  std::unique_ptr<OfflineSong> song =
+      OfflineSong::Open(kSongFile, music::PlayerOptions{}, std::numeric_limits<std::int64_t>::max(), &error);
   // 3. Without it there is no show to follow.
-  if (!player) {
+  if (!song) {
     kalt::ShowAlert("Error! Brom suxx!", "Failed loading Protracker-Module", error.c_str());
     return nullptr;
   }
-  // 4. The instruments and the effects chain (the constructor).
-  return std::unique_ptr<Song>(new Song(std::move(output), std::move(player)));
+  return std::unique_ptr<Song>(new Song(std::move(output), std::move(song)));
 }
 
-Song::Song(std::unique_ptr<audio::Output> output, std::unique_ptr<music::Player> player)
-    : output_(std::move(output)), player_(std::move(player)) {
-  HookInstruments(*player_, pulse_);
-  player_->SetEffects(SongEffects());
-}
+Song::Song(std::unique_ptr<audio::Output> output, std::unique_ptr<OfflineSong> song)
+    : song_(std::move(song)), output_(std::move(output)) {}
 
 Song::~Song() { Stop(); }
 
-void Song::Play() {
-  if (!stopped_) output_->Play(*player_);
+void Song::Play(std::int64_t from) {
+  if (stopped_ || source_) return;
+  source_.emplace(*song_, from);
+  output_->Play(*source_);
 }
 
-int Song::HeardOrder() const { return player_->HeardOrder(); }
+int Song::HeardOrder() const { return song_->Order(); }
 
-MusicPulse Song::Pulse() const { return TakePulse(pulse_); }
+MusicPulse Song::Pulse() const { return TakePulse(song_->Pulse()); }
 
-void Song::DecayFlashes(double frameDelta) { condemo::DecayFlashes(pulse_, frameDelta); }
+void Song::DecayFlashes(double frameDelta) { condemo::DecayFlashes(song_->Pulse(), frameDelta); }
 
 void Song::Stop() {
   stopped_ = true;

@@ -3,7 +3,7 @@
 // instruments drive.
 //
 //   auto song = condemo::Song::Start();  // null after the failure message
-//   song->Play();
+//   song->Play();                         // or first song->Offline().HearUpTo(p), then Play(from)
 //   each frame:  song->HeardOrder() ... song->Pulse() ... song->DecayFlashes(frameDelta)
 //   song.reset();                         // stops the output, frees the song
 //
@@ -11,11 +11,14 @@
 // strike the Song's pulse on the output's cue thread (see condemo/pulse.h).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "audio/output.h"
 #include "condemo/pulse.h"
 #include "music/effects.h"
+#include "music/offline_song.h"
 #include "music/player.h"
 
 namespace condemo {
@@ -57,8 +60,15 @@ class Song {
   Song(const Song&) = delete;
   Song& operator=(const Song&) = delete;
 
-  // Starts playing the song. Later calls, and calls after Stop, do nothing.
-  void Play();
+  // Before Play: the song rendered here, to be heard offline up to a later
+  // moment (OfflineSong::HearUpTo), as a run from the start would have
+  // heard it, its instruments striking the pulse.
+  OfflineSong& Offline() { return *song_; }
+  // Starts playing the song from its frame `from` (at or after what has
+  // been heard offline), on through the frames already rendered, so the
+  // sound is that of a run from the start. Later calls, and calls after
+  // Stop, do nothing.
+  void Play(std::int64_t from = 0);
   // The order position being heard: 0 until the song is heard; after Stop,
   // the last one heard.
   int HeardOrder() const;
@@ -72,11 +82,11 @@ class Song {
   void Stop();
 
  private:
-  Song(std::unique_ptr<audio::Output> output, std::unique_ptr<music::Player> player);
+  Song(std::unique_ptr<audio::Output> output, std::unique_ptr<OfflineSong> song);
 
-  PulseState pulse_;  // struck by the player's handlers: declared before it, so it outlives it
+  std::unique_ptr<OfflineSong> song_;  // the player and the pulse its handlers strike: outlives the output
+  std::optional<GoingOn> source_;  // the player as the output's source, from Play on
   std::unique_ptr<audio::Output> output_;
-  std::unique_ptr<music::Player> player_;
   bool stopped_ = false;
 };
 

@@ -3,6 +3,8 @@
 
 #include <functional>
 
+#include "cella/cella.h"
+
 namespace gldemo {
 
 // The files the show reads, relative to the working directory.
@@ -11,6 +13,24 @@ constexpr const char* kGradientPath = "../Data20/gradient.bin";
 
 // Called after each frame has been shown, with the beat it was drawn for.
 using FrameShown = std::function<void(float beat)>;
+
+struct DemoOptions {
+  // Seconds of the show to start at (0 or more; within the loop of
+  // kLoopSeconds that it falls in): the soundtrack plays from there, and
+  // the screen holds what the frames before it leave (PrimeScreen).
+  double from = 0.0;
+  // At most this many frames a second (kalt::FrameCap); 0: as many as the
+  // machine draws.
+  long fps = 0;
+  // For tests that watch the frames (empty in the program).
+  FrameShown frameShown;
+};
+
+// Draws into `screen` what the frames of a run from the start, every 1/fps
+// seconds, leave before the frame at `seconds`: the last of them that draws
+// every cell (DrawsEveryCell; beat rows 58 and 59 draw over the frame
+// before). Nothing when no frame comes before.
+void PrimeScreen(cella::Canvas* screen, double seconds, int fps, const cella::GradientPack& pack);
 
 // Plays the show until Escape or a close request of the window:
 // 1. The music: the stream is opened on the default output. Failing that,
@@ -21,13 +41,13 @@ using FrameShown = std::function<void(float beat)>;
 //    gradient pack. A pack that cannot be read (with the loader's reason,
 //    cella::FailureReason) or holds fewer gradients than the timeline uses
 //    is reported the same way, naming the file; the result is 1.
-// 3. The music plays from the start. Each frame: the typed keys are read
+// 3. The music plays from the start (or options.from). Each frame: the typed keys are read
 //    (Escape, or closing the window, ends the run after this frame), the
 //    beat is taken from the play position and the clock (BeatClock), the
 //    song restarts once the beat passes kLoopBeats, the timeline draws the
-//    frame for the beat, and the frame is shown.
-// Returns 0 after the last frame. The program has no options; `frameShown`
-// exists for tests that watch the frames (empty in the program).
-int DemoMain(const FrameShown& frameShown = nullptr);
+//    frame for the beat, the frame is shown, and the loop waits for the
+//    frame cap, if any.
+// Returns 0 after the last frame.
+int DemoMain(const DemoOptions& options = {});
 
 }  // namespace gldemo

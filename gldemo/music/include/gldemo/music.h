@@ -5,7 +5,7 @@
 //   auto music = gldemo::Music::Start("../Data20/wierd-thing-one.ogg", {}, &error);
 //   if (!music) { /* error says why */ }
 //   int latency = music->LatencyMs();
-//   music->Play();
+//   music->Play();                 // or Play(frame): from that frame of the stream on
 //   ... music->PositionBytes() ... music->Rewind() ...
 //
 // Positions are counted in bytes of 16-bit stereo audio at 44,100 Hz, 4 per
@@ -44,11 +44,12 @@ class Music final : public audio::Source {
 
   // How long the output holds audio before it is heard, in milliseconds.
   int LatencyMs() const;
-  // Starts playing from the first frame. Later calls do nothing.
-  void Play();
+  // Starts playing from frame `from` of the stream (beyond its end: silence
+  // from there). Later calls do nothing.
+  void Play(std::uint64_t from = 0);
   // The position heard: bytes of the stream from its first frame to the
-  // frame being heard now. 0 before Play; it stops moving at the end of the
-  // stream (silence follows). Main thread.
+  // frame being heard now. 0 before Play, then from Play's frame on; it
+  // stops moving at the end of the stream (silence follows). Main thread.
   std::uint64_t PositionBytes() const;
   // Back to the start: the position reads 0 at once and moves on once the
   // rewound stream reaches the listener (the audio already buffered plays
@@ -71,6 +72,7 @@ class Music final : public audio::Source {
   std::unique_ptr<audio::Output> output_;
   std::atomic<std::uint64_t> segmentStart_{0};
   std::atomic<std::uint64_t> segmentEnd_{kOpenEnd};
+  std::uint64_t segmentFirst_ = 0;  // the stream's frame at segmentStart_ (main thread)
 };
 
 }  // namespace gldemo

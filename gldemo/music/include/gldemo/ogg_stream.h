@@ -6,6 +6,7 @@
 //   float block[2 * 1024];
 //   std::size_t got = stream->Decode(block, 1024);   // fewer only at the end
 //   stream->Rewind();                                // back to the first frame
+//   stream->Seek(44100);                             // to the frame one second in
 //
 // The whole compressed file is held in memory, so decoding never waits for
 // the disk and may run on an audio thread: a call costs about as much CPU as
@@ -48,9 +49,12 @@ class OggStream {
   // data is skipped; data that cannot be decoded at all ends the stream.
   std::size_t Decode(float* out, std::size_t frames);
 
-  // Back to the first frame. False (and the stream stays ended) when the
-  // file cannot be sought.
+  // Back to the first frame: Seek(0).
   bool Rewind();
+  // To frame `frame` of the stream: the next Decode starts there. False
+  // (and the stream is ended: Decode returns 0) when the file cannot be
+  // sought or the frame lies beyond its end.
+  bool Seek(std::uint64_t frame);
 
   // The length of the stream in frames, as the file declares it.
   std::uint64_t Frames() const;

@@ -37,6 +37,10 @@ std::uint8_t BeatRow(float t);
 // Runs the effects' parallel loops; call it from one thread at a time.
 void ComposeScene(cella::Canvas* screen, float t, const cella::GradientPack& pack);
 
+// Whether ComposeScene draws every cell at t: all beat rows but 58 and 59,
+// which leave what the frame before drew showing through.
+bool DrawsEveryCell(float t);
+
 // The timeline's rows, for listings and measurements: the first and last
 // beat row of each, in order, covering 0 to 255.
 struct TimelineSpan {
