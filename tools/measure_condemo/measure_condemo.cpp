@@ -36,6 +36,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,11 +80,9 @@ int main(int argc, char** argv) {
   long fps = 0;
   const auto number = [&](int& i, long low, long high, const char* wanted) {
     const char* option = argv[i];
-    char* end = nullptr;
-    const long value = i + 1 < argc ? std::strtol(argv[++i], &end, 10) : 0;
-    if (end == nullptr || *end != '\0' || value < low || value > high)
-      kalt::BadValue("measure-condemo", option, wanted);
-    return value;
+    const std::optional<long> value = i + 1 < argc ? kalt::ReadWholeNumber(argv[++i], low, high) : std::nullopt;
+    if (!value) kalt::BadValue("measure-condemo", option, wanted);
+    return *value;
   };
   for (int i = 1; i < argc; ++i) {
     kalt::StandardOption(argv[i], "measure-condemo", kUsage);

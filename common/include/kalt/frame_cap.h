@@ -21,14 +21,16 @@ class FrameCap {
 
   // Sleeps until the next frame's moment: frame k at start + k / fps
   // seconds, so the rate holds over any number of frames without drift. A
-  // loop that has fallen more than a frame behind (a slow frame, the
-  // program stopped) counts again from now rather than hurrying to catch up.
+  // loop a little behind (a slow frame, a late wake-up) goes on at once
+  // until it has caught up; one more than kMostBehind behind (the program
+  // was stopped, or the machine cannot draw that fast) counts again from
+  // now instead of hurrying.
   void Wait() {
     if (fps_ <= 0) return;
     ++frames_;
     const Clock::time_point next = Moment(frames_);
     const Clock::time_point now = Clock::now();
-    if (now - next > Period()) {
+    if (now - next > kMostBehind) {
       start_ = now;
       frames_ = 0;
       return;
@@ -36,10 +38,11 @@ class FrameCap {
     std::this_thread::sleep_until(next);
   }
 
+  static constexpr std::chrono::milliseconds kMostBehind{250};
+
   long Fps() const { return fps_; }
 
  private:
-  Clock::duration Period() const { return std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / fps_; }
   Clock::time_point Moment(std::int64_t k) const {
     return start_ + std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(k * 1'000'000'000 / fps_));
   }
