@@ -26,7 +26,7 @@ using Colours = std::string[17][17];
 template <typename Sink>
 class Sequences {
  public:
-  // n in decimal, n >= 0.
+  // n in decimal, n >= 0 (a sink may count its digits its own way).
   void Number(int n) {
     char digits[12];
     const char* const end = std::to_chars(digits, digits + sizeof digits, n).ptr;
@@ -35,8 +35,14 @@ class Sequences {
   // A control sequence with a count: CSI n `final`, a count of 1 left out.
   void Counted(int n, char final) {
     Self().Text("\x1b[");
-    if (n > 1) Number(n);
+    if (n > 1) Self().Number(n);
     Self().Text(std::string_view(&final, 1));
+  }
+
+ protected:
+  static std::size_t CountDigits(int n) {
+    char digits[12];
+    return static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
   }
 
  private:
@@ -73,6 +79,10 @@ class Bytes : public Sequences<Bytes> {
 class Count : public Sequences<Count> {
  public:
   std::size_t size() const { return size_; }
+  // n in decimal, n >= 0: only its digits counted.
+  void Number(int n) {
+    size_ += n < 10 ? 1 : n < 100 ? 2 : n < 1000 ? 3 : CountDigits(n);
+  }
   void Text(std::string_view text, int times = 1) {
     if (times > 0) size_ += text.size() * static_cast<std::size_t>(times);
   }
@@ -154,7 +164,8 @@ class Painter {
 
   // Writes the cell at the cursor (after the held run) with `look`.
   void Put(Look look) {
-    if (run_ > 0 && look.glyph == runLook_.glyph && HasColours(look.ink, look.paper)) {
+    // (The terminal shows the colours of the held run's look.)
+    if (run_ > 0 && (look == runLook_ || (look.glyph == runLook_.glyph && HasColours(look.ink, look.paper)))) {
       ++run_;
     } else {
       StartRun(look);

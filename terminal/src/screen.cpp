@@ -232,8 +232,9 @@ Painter::Moves Painter::MovesTo(int row, int column) const {
   return moves;
 }
 
+// (Inlined: a move is priced many times over, by counting.)
 template <typename Sink>
-void Painter::WriteMove(Sink& bytes, Move move, int row, int column) const {
+[[gnu::always_inline]] inline void Painter::WriteMove(Sink& bytes, Move move, int row, int column) const {
   switch (move.vertical) {
     case Vertical::kPosition:
       bytes.Text("\x1b[");
@@ -256,7 +257,7 @@ void Painter::WriteMove(Sink& bytes, Move move, int row, int column) const {
 }
 
 template <typename Sink>
-void Painter::WriteAlong(Sink& bytes, Along along, int from, int to) const {
+[[gnu::always_inline]] inline void Painter::WriteAlong(Sink& bytes, Along along, int from, int to) const {
   switch (along) {
     case Along::kStay:
       return;
