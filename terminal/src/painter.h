@@ -196,6 +196,9 @@ class Painter {
   void WriteMove(Sink& bytes, Move move, int row, int column) const;
 
  private:
+  // Calls visit(move) for each of MovesTo(row, column), in its order.
+  template <typename Visit>
+  void VisitMoves(int row, int column, const Visit& visit) const;
   void StartRun(Look look);
   void SendRun();
   void SetColours(Look look);

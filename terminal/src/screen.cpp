@@ -69,24 +69,6 @@ bool Repeatable(Repeat repeat, int code) {
   return repeat == Repeat::kAnyGlyph || (repeat == Repeat::kAscii && code >= 0x20 && code < 0x7F);
 }
 
-// The first of the candidates whose bytes are the fewest: each is priced by
-// counting what write(count, candidate) would append.
-template <typename Candidate, typename Write>
-Candidate Cheapest(const Candidate* begin, const Candidate* end, const Write& write) {
-  Candidate best = *begin;
-  if (end - begin == 1) return best;
-  std::size_t fewest = std::numeric_limits<std::size_t>::max();
-  for (const Candidate* it = begin; it != end; ++it) {
-    Count counter;
-    write(counter, *it);
-    if (counter.size() < fewest) {
-      fewest = counter.size();
-      best = *it;
-    }
-  }
-  return best;
-}
-
 }  // namespace
 
 Painter::Painter(std::string* out, const EncodeOptions& options, const ScreenState& state)
@@ -184,12 +166,19 @@ void Painter::MoveTo(int row, int column) {
   MoveMemo::Entry found;
   MoveMemo::Entry& entry = memo_ != nullptr ? memo_->At(row_, column_, row, column) : found;
   if (!entry.Holds(row_, column_, row, column)) {
-    const Moves moves = MovesTo(row, column);
-    const Move best = Cheapest(moves.list.data(), moves.list.data() + moves.count,
-                               [&](Count& count, Move move) { WriteMove(count, move, row, column); });
-    Count count;
-    WriteMove(count, best, row, column);
-    entry = {row_, column_, row, column, best, count.size()};
+    // (Each move priced where it is listed, so that its writer's choices
+    // are known when it is compiled.)
+    Move best{};
+    std::size_t fewest = std::numeric_limits<std::size_t>::max();
+    VisitMoves(row, column, [&](Move move) __attribute__((always_inline)) {
+      Count count;
+      WriteMove(count, move, row, column);
+      if (count.size() < fewest) {
+        fewest = count.size();
+        best = move;
+      }
+    });
+    entry = {row_, column_, row, column, best, fewest};
   }
   if (bytes_.Counts()) {
     bytes_.Skip(entry.bytes);
@@ -208,27 +197,31 @@ void Painter::Leave(ScreenState& state) {
   state.paper = paper_;
 }
 
-Painter::Moves Painter::MovesTo(int row, int column) const {
-  Moves moves;
-  const auto add = [&](Vertical vertical, Along along) { moves.list[moves.count++] = {vertical, along}; };
+template <typename Visit>
+[[gnu::always_inline]] inline void Painter::VisitMoves(int row, int column, const Visit& visit) const {
   // From `from` of the row to `column`: from the edge only the absolute ways.
-  const auto along = [&](Vertical vertical, int from) {
-    if (from == column) return add(vertical, Along::kStay);
-    add(vertical, Along::kColumn);
-    add(vertical, Along::kReturn);
-    if (from < columns_ && column > from) add(vertical, Along::kForward);
+  const auto along = [&](Vertical vertical, int from) __attribute__((always_inline)) {
+    if (from == column) return visit(Move{vertical, Along::kStay});
+    visit(Move{vertical, Along::kColumn});
+    visit(Move{vertical, Along::kReturn});
+    if (from < columns_ && column > from) visit(Move{vertical, Along::kForward});
     if (from < columns_ && column < from) {
-      add(vertical, Along::kBack);
-      add(vertical, Along::kBackspaces);
+      visit(Move{vertical, Along::kBack});
+      visit(Move{vertical, Along::kBackspaces});
     }
   };
-  add(Vertical::kPosition, Along::kStay);
+  visit(Move{Vertical::kPosition, Along::kStay});
   if (row_ == row) {
     along(Vertical::kNone, column_);
   } else if (row_ >= 0 && row > row_) {
     along(Vertical::kNextLine, 0);
     if (column_ < columns_) along(Vertical::kDown, column_);
   }
+}
+
+Painter::Moves Painter::MovesTo(int row, int column) const {
+  Moves moves;
+  VisitMoves(row, column, [&](Move move) { moves.list[moves.count++] = move; });
   return moves;
 }
 
