@@ -240,7 +240,7 @@ struct Row {
 struct Passes {
   std::vector<int> columns;  // the passes one after the other
   std::vector<int> ends;     // each pass's end in `columns`
-  std::vector<int> groupOf;  // ByColour's room for its work
+  std::vector<int> work;     // ByColour's room for its work
 };
 
 // One pass over the changed cells (changed[column]) from first to last.

@@ -323,10 +323,25 @@ bool Step(Painter& pen, const Row& row, int previous, int column, bool rewrite,
 
 }  // namespace
 
+namespace {
+
+// The columns from first to last where changed[column], in order, into
+// `columns`; returns their count. (Each column is written and kept or
+// overwritten, so that the cells' pattern costs no branches.)
+int ChangedColumns(const std::vector<char>& changed, int first, int last, int* columns) {
+  int count = 0;
+  for (int column = first; column <= last; ++column) {
+    columns[count] = column;
+    count += changed[column] != 0;
+  }
+  return count;
+}
+
+}  // namespace
+
 void LeftToRight(const std::vector<char>& changed, int first, int last, Passes& passes) {
-  passes.columns.clear();
-  for (int column = first; column <= last; ++column)
-    if (changed[column]) passes.columns.push_back(column);
+  passes.columns.resize(static_cast<std::size_t>(std::max(last - first + 1, 0)));
+  passes.columns.resize(static_cast<std::size_t>(ChangedColumns(changed, first, last, passes.columns.data())));
   passes.ends.assign(1, static_cast<int>(passes.columns.size()));
 }
 
@@ -341,29 +356,33 @@ bool ByColour(const Row& row, const std::vector<char>& changed, int first, int l
   constexpr int kMostGroups = 16 * 16 + 16 + 16;
   std::array<Group, kMostGroups> groups;
   int groupCount = 0;
-  std::vector<int>& groupOf = passes.groupOf;
-  groupOf.resize(static_cast<std::size_t>(last - first + 1));
-  const auto join = [&](int column, int group) {
-    groupOf[column - first] = group;
+  // The changed cells' columns (cells[k]), and each one's group (groupOf[k]).
+  const int width = std::max(last - first + 1, 0);
+  passes.work.resize(2 * static_cast<std::size_t>(width));
+  const int* const cells = passes.work.data();
+  int* const groupOf = passes.work.data() + width;
+  const int count = ChangedColumns(changed, first, last, passes.work.data());
+  const auto join = [&](int k, int group) {
+    groupOf[k] = group;
     ++groups[group].cells;
   };
   // 1. The cells that show both colours, by their colours, then the others
   //    in the first group that they fit.
   std::array<int, 256> exact;
   exact.fill(-1);
-  for (int column = first; column <= last; ++column) {
-    const Look look = row.looks[column];
-    if (!changed[column] || look.ink < 0 || look.paper < 0) continue;
+  for (int k = 0; k < count; ++k) {
+    const Look look = row.looks[cells[k]];
+    if (look.ink < 0 || look.paper < 0) continue;
     int& group = exact[look.ink << 4 | look.paper];
     if (group < 0) {
       group = groupCount++;
       groups[group] = {look.ink, look.paper, 0};
     }
-    join(column, group);
+    join(k, group);
   }
-  for (int column = first; column <= last; ++column) {
-    const Look look = row.looks[column];
-    if (!changed[column] || (look.ink >= 0 && look.paper >= 0)) continue;
+  for (int k = 0; k < count; ++k) {
+    const Look look = row.looks[cells[k]];
+    if (look.ink >= 0 && look.paper >= 0) continue;
     int g = 0;
     while (g < groupCount && !((look.ink < 0 || groups[g].ink < 0 || groups[g].ink == look.ink) &&
                                (look.paper < 0 || groups[g].paper < 0 || groups[g].paper == look.paper)))
@@ -371,7 +390,7 @@ bool ByColour(const Row& row, const std::vector<char>& changed, int first, int l
     if (g == groupCount) groups[groupCount++] = {look.ink, look.paper, 0};
     if (groups[g].ink < 0) groups[g].ink = look.ink;
     if (groups[g].paper < 0) groups[g].paper = look.paper;
-    join(column, g);
+    join(k, g);
   }
   if (groupCount < 2) return false;
 
@@ -389,8 +408,7 @@ bool ByColour(const Row& row, const std::vector<char>& changed, int first, int l
     }
   }
   passes.columns.resize(static_cast<std::size_t>(end));
-  for (int column = first; column <= last; ++column)
-    if (changed[column]) passes.columns[next[groupOf[column - first]]++] = column;
+  for (int k = 0; k < count; ++k) passes.columns[next[groupOf[k]]++] = cells[k];
   return true;
 }
 
@@ -547,13 +565,15 @@ void EncodeFrame(FrameView frame, const EncodeOptions& options, ScreenState& sta
     const std::size_t rowStart = static_cast<std::size_t>(pictureRow) * static_cast<std::size_t>(frame.columns);
     int first = endColumn, last = -1;
     for (int column = firstColumn; column < endColumn; ++column) {
-      looks[column] = CellLook(frame.cells[rowStart + column]);
-      changed[column] = redraw || looks[column] != state.shown[rowStart + column];
-      if (changed[column]) {
-        first = std::min(first, column);
-        last = column;
-        state.shown[rowStart + column] = looks[column];
-      }
+      // (Without branches on the cells' pattern: an unchanged look is
+      // stored again.)
+      const Look look = CellLook(frame.cells[rowStart + column]);
+      const bool differs = redraw || look != state.shown[rowStart + column];
+      looks[column] = look;
+      changed[column] = differs;
+      state.shown[rowStart + column] = look;
+      first = std::min(first, differs ? column : endColumn);
+      last = differs ? column : last;
     }
     if (last < 0) continue;
     const paint::Row row{looks.data(), pictureRow + place.rowOffset, place.columnOffset};
