@@ -563,19 +563,19 @@ void EncodeFrame(FrameView frame, const EncodeOptions& options, ScreenState& sta
     // 1. The looks of the row, and the cells that the terminal lacks, from
     //    the first to the last.
     const std::size_t rowStart = static_cast<std::size_t>(pictureRow) * static_cast<std::size_t>(frame.columns);
-    int first = endColumn, last = -1;
     for (int column = firstColumn; column < endColumn; ++column) {
       // (Without branches on the cells' pattern: an unchanged look is
       // stored again.)
       const Look look = CellLook(frame.cells[rowStart + column]);
-      const bool differs = redraw || look != state.shown[rowStart + column];
+      const bool differs = redraw | (look != state.shown[rowStart + column]);
       looks[column] = look;
       changed[column] = differs;
       state.shown[rowStart + column] = look;
-      first = std::min(first, differs ? column : endColumn);
-      last = differs ? column : last;
     }
-    if (last < 0) continue;
+    int first = firstColumn, last = endColumn - 1;
+    while (first <= last && !changed[first]) ++first;
+    while (last >= first && !changed[last]) --last;
+    if (first > last) continue;
     const paint::Row row{looks.data(), pictureRow + place.rowOffset, place.columnOffset};
 
     // 2. Left to right, or one colour at a time, whichever costs fewer
