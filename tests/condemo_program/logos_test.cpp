@@ -25,7 +25,7 @@ constexpr Cell kBackground{'x', 0x12};
 
 CellGrid Background() {
   CellGrid grid;
-  grid.cells.fill(kBackground);
+  std::fill(grid.cells.begin(), grid.cells.end(), kBackground);
   return grid;
 }
 
