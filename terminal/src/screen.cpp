@@ -124,11 +124,13 @@ void Painter::StartRun(Look look) {
 }
 
 void Painter::SendRun() {
-  bool repeat;
-  const std::size_t runBytes = RunBytes(repeat);
+  bool repeat = false;
   if (bytes_.Counts()) {
-    bytes_.Skip(runBytes);
+    bytes_.Skip(RunBytes(repeat));
+  } else if (run_ == 1) {
+    bytes_.Text((*glyphs_)[runLook_.glyph]);  // one glyph: nothing to choose
   } else {
+    RunBytes(repeat);
     WriteRun(bytes_, repeat);
   }
   // After the terminal's last column the cursor is at the edge (it stays
