@@ -14,10 +14,10 @@ namespace kalt {
 // is 1/40 of the half-width across and 1/25 of the half-height down, a
 // ratio of 8 to 5) and fills the grid in one direction; in the other the
 // grid shows more of the scene. spanX and spanY are the grid's extent in
-// doubled cells per unit of the screen plane: a cell's centre-relative
-// position in doubled cells, 2 column - columns, divided by spanX is its
-// x on the plane. Half-cells are whole numbers this way, so every grid of
-// even size looks through the same centre as 80 x 50 does.
+// half-cells per unit of the screen plane: a cell's offset from the grid's
+// centre in half-cells, 2 column - columns, divided by spanX is its x on
+// the plane. Counted in half-cells, the offsets are whole numbers on a grid
+// of any size, odd or even.
 struct ScreenFraming {
   GridSize grid;
   float spanX = 80.0f;

@@ -62,7 +62,7 @@ Vec3 CellDirection(const ShadePlan& plan, int column, int row) {
 Cell BackgroundCell(const ShadePlan& plan, int column, int row) {
   // Rings around the point below the camera, moving outward at 55 units a
   // second in bands 5 units wide, their edges frayed by the noise. The
-  // cell's place in units: its doubled-cell offset from the centre times
+  // cell's place in units: its half-cell offset from the centre times
   // 20 / spanX, on 80 x 50 exactly half its offset in cells (the same
   // number, rounded once).
   const kalt::ScreenFraming& framing = plan.framing;

@@ -31,10 +31,11 @@ Cell ShadeCell(const FrameState& frame, int column, int row, GridSize grid = {})
 void RenderBand(const FrameState& frame, int first, int end, CellGrid& grid);
 
 // Renders every cell of the grid, whatever its size, on the pool's
-// workers, the calling thread among them. The workers take the cells in small tiles from a shared queue, so
-// that they finish together however the work lies in the picture; the lanes
-// the cells are marched in are those of kalt::ActiveLanePath(). The grid
-// comes out the same whatever the worker count and the lanes.
+// workers, the calling thread among them. The workers take the cells in
+// small tiles from a shared queue, so that they finish together however
+// the work lies in the picture; the lanes the cells are marched in are
+// those of kalt::ActiveLanePath(). The grid comes out the same whatever
+// the worker count and the lanes.
 void RenderFrame(const FrameState& frame, kalt::WorkerPool& pool, CellGrid& grid);
 
 // The same on a pool of workerCount workers started for this one call (for
