@@ -6,7 +6,7 @@
 #   PkgConfig::VORBISFILE   libvorbisfile: gldemo's soundtrack (also fuzzed)
 #   SDL2::SDL2              window, GL context, audio device, message boxes
 #   OpenGL::GL              the text screen's quad
-#   OpenMP::OpenMP_CXX      gldemo's effects
+#   OpenMP::OpenMP_CXX      gldemo's effects (KALT_EFFECT_THREADS=openmp)
 #   PkgConfig::OPENMPT      libopenmpt: condemo's tracker player, the composer
 #   PkgConfig::VORBISENC    libvorbisenc with libvorbis and libogg: the composer
 #   PNG::PNG                framegrab's stills
@@ -30,7 +30,9 @@ endif()
 
 find_package(SDL2 REQUIRED)
 find_package(OpenGL REQUIRED)
-find_package(OpenMP REQUIRED COMPONENTS CXX)
+if(KALT_EFFECT_THREADS STREQUAL "openmp")
+  find_package(OpenMP REQUIRED COMPONENTS CXX)
+endif()
 pkg_check_modules(OPENMPT REQUIRED IMPORTED_TARGET libopenmpt)
 pkg_check_modules(VORBISENC REQUIRED IMPORTED_TARGET vorbisenc vorbis ogg)
 find_package(PNG REQUIRED)

@@ -31,8 +31,8 @@ std::unique_ptr<gldisplay::KaltWindow> OpenScreen(const ShowOptions& options) {
     if (!window->Open()) return nullptr;  // after its message
     return window;
   }
-  auto terminal =
-      std::make_unique<gldisplay::TerminalDisplay>(gldisplay::TerminalOptions{kShowTitle, options.encoding});
+  auto terminal = std::make_unique<gldisplay::TerminalDisplay>(
+      gldisplay::TerminalOptions{.title = kShowTitle, .encoding = options.encoding, .fit = options.fit});
   try {
     terminal->Open();
   } catch (const term::TerminalError& e) {
@@ -83,6 +83,7 @@ ShowResult PlayShow(const ShowOptions& options) {
     // 2. The scene of this position, then every cell.
     frame.scene = DirectScene(order, sceneTime, frame.pulse, frameDelta, frame.scene.maxTravel);
     frame.sceneTime = sceneTime;
+    if (const GridSize size{screen->columns(), screen->rows()}; grid.size() != size) grid = CellGrid(size);
     RenderFrame(frame, workers, grid);
     ++frame.frameNumber;
     // 3. The logos over it, and the whole grid to the screen.

@@ -40,7 +40,9 @@ int main(int argc, char** argv) {
   // machine spinning workers cost a fifth to a third of the frame rate. The
   // OpenMP runtime reads its wait policy once, as the program is loaded, so
   // the program starts itself again with the policy set (a policy in the
-  // environment is kept; if the new start fails, this one plays on).
-  if (!std::getenv("OMP_WAIT_POLICY") && setenv("OMP_WAIT_POLICY", "passive", 1) == 0) execv("/proc/self/exe", argv);
+  // environment is kept; if the new start fails, this one plays on). The
+  // pool's workers (KALT_EFFECT_THREADS=pool) sleep by themselves.
+  if (KALT_EFFECTS_OPENMP && !std::getenv("OMP_WAIT_POLICY") && setenv("OMP_WAIT_POLICY", "passive", 1) == 0)
+    execv("/proc/self/exe", argv);
   return gldemo::DemoMain();
 }

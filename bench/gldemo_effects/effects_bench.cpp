@@ -2,12 +2,12 @@
 // about frame so that both see the same machine load, at moments of the
 // timeline including the heaviest ones found. Counters: fps_1thread and
 // fps_2threads (frames per second of wall time) and speedup (their ratio);
-// the label names the lanes (KALT_LANES chooses them). Run it with
+// the label names the lanes (KALT_LANES chooses them) and the threads
+// (KALT_EFFECT_THREADS). On the OpenMP threads run it with
 // OMP_WAIT_POLICY=passive, as the demo runs (kalt bench does).
 //
 //   bench_gldemo_effects [--benchmark_filter=BarLattice]
 #include <benchmark/benchmark.h>
-#include <omp.h>
 
 #include <chrono>
 #include <cstdio>
@@ -74,12 +74,12 @@ const cella::GradientPack* Pack() {
 void Run(benchmark::State& state, const Case& c, float time) {
   using Clock = std::chrono::steady_clock;
   const cella::GradientPack* pack = Pack();
-  const int threads = omp_get_max_threads();
+  const int threads = gldemo::EffectThreads();
   cella::Canvas canvas(80, 50);
   double seconds[2] = {0.0, 0.0};
   for (auto _ : state) {
     for (int k = 0; k < 2; ++k) {
-      omp_set_num_threads(k + 1);
+      gldemo::SetEffectThreads(k + 1);
       const Clock::time_point start = Clock::now();
       c.draw(&canvas, pack, time);
       benchmark::DoNotOptimize(canvas.data);
@@ -87,12 +87,12 @@ void Run(benchmark::State& state, const Case& c, float time) {
       seconds[k] += std::chrono::duration<double>(Clock::now() - start).count();
     }
   }
-  omp_set_num_threads(threads);
+  gldemo::SetEffectThreads(threads);
   const double frames = static_cast<double>(state.iterations());
   state.counters["fps_1thread"] = frames / seconds[0];
   state.counters["fps_2threads"] = frames / seconds[1];
   state.counters["speedup"] = seconds[0] / seconds[1];
-  state.SetLabel(kalt::LanePathName(kalt::ActiveLanePath()));
+  state.SetLabel(std::string(kalt::LanePathName(kalt::ActiveLanePath())) + (KALT_EFFECTS_OPENMP ? " openmp" : " pool"));
 }
 
 // One benchmark per effect and moment: "BarLattice/heaviest/t=37.12".

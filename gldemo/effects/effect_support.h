@@ -1,5 +1,5 @@
 // Helpers shared by the effects: the checks every effect makes before it
-// draws and the checkerboard; and the lane kit that the
+// draws, the checkerboard and the row loop (row_loop.h); and the lane kit that the
 // vector paths are written with (kalt/lanes.h, kalt/lane_math.h).
 #pragma once
 
@@ -9,6 +9,7 @@
 #include "kalt/lane_math.h"
 #include "kalt/lanes.h"
 #include "kalt/vec3.h"
+#include "row_loop.h"
 
 namespace gldemo::detail {
 

@@ -135,15 +135,14 @@ void FoldedBlocks(cella::Canvas* canvas, const cella::GradientPack* pack, float 
   const int width = canvas->width;
   cella::Pixel* const cells = canvas->data;
 
-#pragma omp parallel for schedule(dynamic, 1)
-  for (int row = 0; row < kPictureHeight; ++row) {
+  detail::ForEachRow(kPictureHeight, [&](int row) {
     const FoldedBlocksTurn turn = FoldedBlocksRowTurn(time, row);
     cella::Pixel* line = cells + static_cast<long>(row) * width;
     for (int column = 0; column < kPictureWidth; ++column) {
       const FoldedBlocksRay ray = FoldedBlocksTrace(view, turn, column, row);
       line[column] = ramp->pixels[cella::GradientIndex(*ramp, ray.value)];
     }
-  }
+  });
 }
 
 }  // namespace gldemo

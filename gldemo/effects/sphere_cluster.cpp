@@ -131,12 +131,11 @@ void SphereCluster(cella::Canvas* canvas, const cella::GradientPack* pack, float
   const int height = canvas->height;
   cella::Pixel* const cells = canvas->data;
 
-#pragma omp parallel for schedule(dynamic, 1)
-  for (int row = 0; row < height; ++row) {
+  detail::ForEachRow(height, [&](int row) {
     cella::Pixel* line = cells + static_cast<long>(row) * width;
     for (int column = 0; column < width; ++column)
       line[column] = ramp->pixels[cella::GradientIndex(*ramp, SphereClusterValue(scene, column, row))];
-  }
+  });
 }
 
 }  // namespace gldemo

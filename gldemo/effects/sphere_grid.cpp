@@ -210,8 +210,7 @@ void SphereGrid(cella::Canvas* canvas, const cella::Gradient* gradient, float ti
 
   const RowOfCells::Entry drawRow = kRows[kalt::ActiveLanePath()];
 
-#pragma omp parallel for schedule(dynamic, 1)
-  for (int row = 0; row < height; ++row) drawRow(view, *gradient, row, width, cells + static_cast<long>(row) * width);
+  detail::ForEachRow(height, [&](int row) { drawRow(view, *gradient, row, width, cells + static_cast<long>(row) * width); });
 }
 
 }  // namespace gldemo

@@ -82,12 +82,11 @@ void TwinGlow(cella::Canvas* canvas, const cella::GradientPack* pack, float time
   const int width = canvas->width;
   cella::Pixel* const cells = canvas->data;
 
-#pragma omp parallel for schedule(dynamic, 1)
-  for (int row = 0; row < kPictureHeight; ++row) {
+  detail::ForEachRow(kPictureHeight, [&](int row) {
     cella::Pixel* line = cells + static_cast<long>(row) * width;
     for (int column = 0; column < kPictureWidth; ++column)
       line[column] = ramp->pixels[cella::GradientIndex(*ramp, TwinGlowValue(scene, checkerDither, column, row))];
-  }
+  });
 }
 
 }  // namespace gldemo

@@ -252,9 +252,8 @@ inline constexpr auto kTwinLightRows =
     LaneEntries<void(const TwinLights&, const Scene&, const cella::Gradient&, int, cella::Pixel*)>::template Of<
         TwinLightRows<Scene>, kalt::LanePath::kAvx2>();
 
-// Draws the 80 by 50 picture of a lattice through `gradient`. The rows are
-// handed to the threads one at a time, as each becomes free: the work lies
-// unevenly in the picture.
+// Draws the 80 by 50 picture of a lattice through `gradient`, a row at a
+// time on the effects' threads (row_loop.h).
 template <typename Scene>
 void TwinLightMarch(cella::Canvas* canvas, const cella::Gradient* gradient, float time, float surfaceGain,
                     float glowGain, Scene scene, kalt::Vec3 shift) {
@@ -264,8 +263,7 @@ void TwinLightMarch(cella::Canvas* canvas, const cella::Gradient* gradient, floa
   const int width = canvas->width;
   cella::Pixel* const cells = canvas->data;
 
-#pragma omp parallel for schedule(dynamic, 1)
-  for (int row = 0; row < kPictureHeight; ++row) drawRow(lights, scene, *gradient, row, cells + static_cast<long>(row) * width);
+  ForEachRow(kPictureHeight, [&](int row) { drawRow(lights, scene, *gradient, row, cells + static_cast<long>(row) * width); });
 }
 
 }  // namespace gldemo::detail

@@ -4,6 +4,7 @@
 // tests only.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstddef>
@@ -16,12 +17,16 @@
 
 namespace term::paint {
 
+// The SGR of every change of colours, [ink + 1][paper + 1] (PC colours, -1
+// leaves one as it is; not both).
+using Colours = std::string[17][17];
+
 // The byte sequences that a painter writes, over a sink that has
 // Text(text, times) (Bytes or Count).
 template <typename Sink>
 class Sequences {
  public:
-  // n in decimal, n >= 0.
+  // n in decimal, n >= 0 (a sink may count its digits its own way).
   void Number(int n) {
     char digits[12];
     const char* const end = std::to_chars(digits, digits + sizeof digits, n).ptr;
@@ -30,8 +35,14 @@ class Sequences {
   // A control sequence with a count: CSI n `final`, a count of 1 left out.
   void Counted(int n, char final) {
     Self().Text("\x1b[");
-    if (n > 1) Number(n);
+    if (n > 1) Self().Number(n);
     Self().Text(std::string_view(&final, 1));
+  }
+
+ protected:
+  static std::size_t CountDigits(int n) {
+    char digits[12];
+    return static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, n).ptr - digits);
   }
 
  private:
@@ -43,11 +54,19 @@ class Bytes : public Sequences<Bytes> {
  public:
   explicit Bytes(std::string* out = nullptr) : out_(out) {}
   std::size_t size() const { return size_; }
+  // True when the bytes are only counted.
+  bool Counts() const { return out_ == nullptr; }
+  // Counts `n` bytes that were priced before; only where Counts().
+  void Skip(std::size_t n) { size_ += n; }
   void Text(std::string_view text, int times = 1) {
     if (times <= 0) return;
     size_ += text.size() * static_cast<std::size_t>(times);
-    if (out_ != nullptr)
+    if (out_ == nullptr) return;
+    if (text.size() == 1) {
+      out_->append(static_cast<std::size_t>(times), text[0]);
+    } else {
       for (int k = 0; k < times; ++k) out_->append(text);
+    }
   }
 
  private:
@@ -60,6 +79,10 @@ class Bytes : public Sequences<Bytes> {
 class Count : public Sequences<Count> {
  public:
   std::size_t size() const { return size_; }
+  // n in decimal, n >= 0: only its digits counted.
+  void Number(int n) {
+    size_ += n < 10 ? 1 : n < 100 ? 2 : n < 1000 ? 3 : CountDigits(n);
+  }
   void Text(std::string_view text, int times = 1) {
     if (times > 0) size_ += text.size() * static_cast<std::size_t>(times);
   }
@@ -77,6 +100,33 @@ enum class Along : std::uint8_t { kStay, kColumn, kReturn, kForward, kBack, kBac
 struct Move {
   Vertical vertical;
   Along along;
+};
+
+// The cheapest moves that painters found lately, so that the painters of
+// one frame price a move once: the planner's branches and the painter that
+// writes the plan move alike. A move depends only on the cursor, the target
+// and the terminal's width, which stays one per memo.
+class MoveMemo {
+ public:
+  struct Entry {
+    int fromRow = -2, fromColumn = -2, toRow = -2, toColumn = -2;
+    Move move{};
+    std::size_t bytes = 0;  // what `move` writes
+    bool Holds(int row, int column, int targetRow, int targetColumn) const {
+      return fromColumn == column && toColumn == targetColumn && fromRow == row && toRow == targetRow;
+    }
+  };
+  // The place for the move from (row, column) to (targetRow,
+  // targetColumn): it holds that move when Holds() says so.
+  Entry& At(int row, int column, int targetRow, int targetColumn) {
+    const unsigned key = static_cast<unsigned>(targetColumn) * 5u + static_cast<unsigned>(column) * 3u +
+                         static_cast<unsigned>(targetRow) * 7u + static_cast<unsigned>(row);
+    return entries_[key % kEntries];
+  }
+
+ private:
+  static constexpr unsigned kEntries = 256;
+  std::array<Entry, kEntries> entries_;
 };
 
 // Writes cells into one frame's bytes: moves the cursor the cheapest way,
@@ -98,19 +148,24 @@ class Painter {
   bool SameState(const Painter& other) const;
   // True when this painter, at the same cursor as `other`, is sure to end
   // a row in fewer bytes whatever both write next: its bytes with the held
-  // run sent and an SGR to `other`'s colours (where known) are fewer than
-  // `other`'s bytes. (From there it does no worse than `other`: the same
-  // SGRs or fewer, and a run of what `other` still holds costs no more.)
-  bool Dominates(const Painter& other) const;
+  // run sent (`sent`, its BytesSent()) and an SGR to `other`'s colours
+  // (where known) are fewer than `other`'s bytes. (From there it does no
+  // worse than `other`: the same SGRs or fewer, and a run of what `other`
+  // still holds costs no more.)
+  bool Dominates(const Painter& other, std::size_t sent) const;
   // The bytes of the longest colour change: no colour change brings one
   // painter's colours to another's for more.
   std::size_t LongestColours() const;
   // A copy that counts the bytes of what follows, from 0, without output.
   Painter Counter() const;
+  // Looks moves up in `memo` (null: none), which it and its copies share;
+  // one memo serves the painters of one terminal width.
+  void Remember(MoveMemo* memo) { memo_ = memo; }
 
   // Writes the cell at the cursor (after the held run) with `look`.
   void Put(Look look) {
-    if (run_ > 0 && look.glyph == runLook_.glyph && HasColours(look.ink, look.paper)) {
+    // (The terminal shows the colours of the held run's look.)
+    if (run_ > 0 && (look == runLook_ || (look.glyph == runLook_.glyph && HasColours(look.ink, look.paper)))) {
       ++run_;
     } else {
       StartRun(look);
@@ -141,6 +196,9 @@ class Painter {
   void WriteMove(Sink& bytes, Move move, int row, int column) const;
 
  private:
+  // Calls visit(move) for each of MovesTo(row, column), in its order.
+  template <typename Visit>
+  void VisitMoves(int row, int column, const Visit& visit) const;
   void StartRun(Look look);
   void SendRun();
   void SetColours(Look look);
@@ -148,15 +206,16 @@ class Painter {
   int Column() const;
   template <typename Sink>
   void WriteAlong(Sink& bytes, Along along, int from, int to) const;
-  // The held run as glyphs, or as its glyph and REP; RunByRep says which
-  // is shorter.
+  // The held run as glyphs, or as its glyph and REP; RunBytes says which
+  // is shorter (`repeat`; glyphs on a tie) and returns its bytes.
   template <typename Sink>
   void WriteRun(Sink& bytes, bool repeat) const;
-  bool RunByRep() const;
+  std::size_t RunBytes(bool& repeat) const;
 
   Bytes bytes_;
+  MoveMemo* memo_ = nullptr;
   const std::array<std::string, 256>* glyphs_;
-  const std::string (*colours_)[16];  // [paper][pc] in the options' colours
+  const Colours* colours_;  // in the options' colours
   std::size_t longestColours_;
   Repeat repeat_;
   int columns_;
@@ -181,6 +240,7 @@ struct Row {
 struct Passes {
   std::vector<int> columns;  // the passes one after the other
   std::vector<int> ends;     // each pass's end in `columns`
+  std::vector<int> work;     // ByColour's room for its work
 };
 
 // One pass over the changed cells (changed[column]) from first to last.
@@ -216,13 +276,14 @@ class Planner {
  private:
   struct Branch {
     Painter pen;
-    int node;  // the last choice that led here, -1 before the first gap
+    int node;          // the last choice that led here, -1 before the first gap
+    std::size_t sent;  // pen.BytesSent() when added
   };
   struct Node {
     int parent;
     bool rewrite;
   };
-  void Add(Painter&& pen, int parent, bool rewrite, std::size_t budget);
+  void Add(Painter&& pen, std::size_t sent, int parent, bool rewrite, std::size_t budget);
 
   std::vector<Branch> branches_, next_;
   std::vector<Node> nodes_;

@@ -21,22 +21,18 @@ constexpr int kBlank = 32;
 constexpr int kFullBlock = 219;
 
 // One SGR that sets the ink and the paper (PC colours, -1 leaves one as it
-// is), from the SGR parameters of every colour as ink and as paper.
+// is, not both), from the table of them all.
 template <typename Sink>
-void WriteColours(Sink& bytes, const std::string (*colours)[16], int ink, int paper) {
-  bytes.Text("\x1b[");
-  if (ink >= 0) bytes.Text(colours[0][ink]);
-  if (ink >= 0 && paper >= 0) bytes.Text(";");
-  if (paper >= 0) bytes.Text(colours[1][paper]);
-  bytes.Text("m");
+void WriteColours(Sink& bytes, const Colours& colours, int ink, int paper) {
+  bytes.Text(colours[ink + 1][paper + 1]);
 }
 
 // Short byte strings looked up per cell: the UTF-8 form of every code
-// page 437 glyph, and the SGR parameters of every colour as ink and as
-// paper, in 16 colours and in true colour.
+// page 437 glyph, and the SGR of every change of colours, in 16 colours and
+// in true colour.
 struct Tables {
   std::array<std::string, 256> glyphs;
-  std::string colours[2][2][16];        // [trueColour][paper][pc]
+  Colours colours[2];                  // [trueColour]
   std::size_t longestColours[2] = {};  // [trueColour]: the longest SGR
 
   Tables();
@@ -45,10 +41,16 @@ struct Tables {
 Tables::Tables() {
   for (int code = 0; code < 256; ++code) kalt::AppendCp437(glyphs[code], static_cast<std::uint8_t>(code));
   for (int trueColour = 0; trueColour < 2; ++trueColour) {
-    for (int paper = 0; paper < 2; ++paper)
-      for (int pc = 0; pc < 16; ++pc) kalt::AppendSgrColour(colours[trueColour][paper][pc], pc, paper, trueColour);
     for (int ink = -1; ink < 16; ++ink) {
       for (int paper = -1; paper < 16; ++paper) {
+        if (ink < 0 && paper < 0) continue;
+        // CSI, the parameters of the ink and of the paper, m.
+        std::string& sgr = colours[trueColour][ink + 1][paper + 1];
+        sgr = "\x1b[";
+        if (ink >= 0) kalt::AppendSgrColour(sgr, ink, false, trueColour);
+        if (ink >= 0 && paper >= 0) sgr += ';';
+        if (paper >= 0) kalt::AppendSgrColour(sgr, paper, true, trueColour);
+        sgr += 'm';
         Count count;
         WriteColours(count, colours[trueColour], ink, paper);
         longestColours[trueColour] = std::max(longestColours[trueColour], count.size());
@@ -67,30 +69,12 @@ bool Repeatable(Repeat repeat, int code) {
   return repeat == Repeat::kAnyGlyph || (repeat == Repeat::kAscii && code >= 0x20 && code < 0x7F);
 }
 
-// The first of the candidates whose bytes are the fewest: each is priced by
-// counting what write(count, candidate) would append.
-template <typename Candidate, typename Write>
-Candidate Cheapest(const Candidate* begin, const Candidate* end, const Write& write) {
-  Candidate best = *begin;
-  if (end - begin == 1) return best;
-  std::size_t fewest = std::numeric_limits<std::size_t>::max();
-  for (const Candidate* it = begin; it != end; ++it) {
-    Count counter;
-    write(counter, *it);
-    if (counter.size() < fewest) {
-      fewest = counter.size();
-      best = *it;
-    }
-  }
-  return best;
-}
-
 }  // namespace
 
 Painter::Painter(std::string* out, const EncodeOptions& options, const ScreenState& state)
     : bytes_(out),
       glyphs_(&Lookup().glyphs),
-      colours_(Lookup().colours[options.trueColour]),
+      colours_(&Lookup().colours[options.trueColour]),
       longestColours_(Lookup().longestColours[options.trueColour]),
       repeat_(options.repeat),
       columns_(state.size.columns),
@@ -101,9 +85,8 @@ Painter::Painter(std::string* out, const EncodeOptions& options, const ScreenSta
 
 std::size_t Painter::BytesSent() const {
   if (run_ == 0) return bytes();
-  Count counter;
-  WriteRun(counter, RunByRep());
-  return bytes() + counter.size();
+  bool repeat;
+  return bytes() + RunBytes(repeat);
 }
 
 bool Painter::SameState(const Painter& other) const {
@@ -111,13 +94,13 @@ bool Painter::SameState(const Painter& other) const {
          run_ == other.run_ && (run_ == 0 || runLook_.glyph == other.runLook_.glyph);
 }
 
-bool Painter::Dominates(const Painter& other) const {
-  if (row_ != other.row_ || Column() != other.Column()) return false;
+bool Painter::Dominates(const Painter& other, std::size_t sent) const {
+  if (row_ != other.row_ || Column() != other.Column() || sent >= other.bytes()) return false;
   const int ink = other.ink_ >= 0 && other.ink_ != ink_ ? other.ink_ : -1;
   const int paper = other.paper_ >= 0 && other.paper_ != paper_ ? other.paper_ : -1;
   Count repair;
-  if (ink >= 0 || paper >= 0) WriteColours(repair, colours_, ink, paper);
-  return BytesSent() + repair.size() < other.bytes();
+  if (ink >= 0 || paper >= 0) WriteColours(repair, *colours_, ink, paper);
+  return sent + repair.size() < other.bytes();
 }
 
 std::size_t Painter::LongestColours() const { return longestColours_; }
@@ -132,7 +115,7 @@ Painter Painter::Counter() const {
 
 void Painter::StartRun(Look look) {
   Flush();
-  SetColours(look);
+  if (!HasColours(look.ink, look.paper)) SetColours(look);
   runLook_ = look;
   run_ = 1;
   // A glyph that REP may not repeat is sent at once: held back, it would
@@ -141,7 +124,13 @@ void Painter::StartRun(Look look) {
 }
 
 void Painter::SendRun() {
-  WriteRun(bytes_, RunByRep());
+  bool repeat;
+  const std::size_t runBytes = RunBytes(repeat);
+  if (bytes_.Counts()) {
+    bytes_.Skip(runBytes);
+  } else {
+    WriteRun(bytes_, repeat);
+  }
   // After the terminal's last column the cursor is at the edge (it stays
   // put or waits to wrap): columns_ stands for that place, which only
   // absolute column moves leave.
@@ -149,10 +138,15 @@ void Painter::SendRun() {
   run_ = 0;
 }
 
-bool Painter::RunByRep() const {
-  if (run_ < 2 || !Repeatable(repeat_, runLook_.glyph)) return false;  // nothing to choose
-  const bool ways[] = {false, true};  // the repeats as glyphs, or as REP
-  return Cheapest(ways, ways + 2, [&](Count& count, bool repeat) { WriteRun(count, repeat); });
+std::size_t Painter::RunBytes(bool& repeat) const {
+  Count glyphs;
+  WriteRun(glyphs, false);
+  repeat = false;
+  if (run_ < 2 || !Repeatable(repeat_, runLook_.glyph)) return glyphs.size();  // nothing to choose
+  Count rep;
+  WriteRun(rep, true);
+  repeat = rep.size() < glyphs.size();
+  return repeat ? rep.size() : glyphs.size();
 }
 
 template <typename Sink>
@@ -169,10 +163,28 @@ void Painter::WriteRun(Sink& bytes, bool repeat) const {
 void Painter::MoveTo(int row, int column) {
   Flush();
   if (row_ == row && column_ == column) return;
-  const Moves moves = MovesTo(row, column);
-  const Move best = Cheapest(moves.list.data(), moves.list.data() + moves.count,
-                             [&](Count& count, Move move) { WriteMove(count, move, row, column); });
-  WriteMove(bytes_, best, row, column);
+  MoveMemo::Entry found;
+  MoveMemo::Entry& entry = memo_ != nullptr ? memo_->At(row_, column_, row, column) : found;
+  if (!entry.Holds(row_, column_, row, column)) {
+    // (Each move priced where it is listed, so that its writer's choices
+    // are known when it is compiled.)
+    Move best{};
+    std::size_t fewest = std::numeric_limits<std::size_t>::max();
+    VisitMoves(row, column, [&](Move move) __attribute__((always_inline)) {
+      Count count;
+      WriteMove(count, move, row, column);
+      if (count.size() < fewest) {
+        fewest = count.size();
+        best = move;
+      }
+    });
+    entry = {row_, column_, row, column, best, fewest};
+  }
+  if (bytes_.Counts()) {
+    bytes_.Skip(entry.bytes);
+  } else {
+    WriteMove(bytes_, entry.move, row, column);
+  }
   row_ = row;
   column_ = column;
 }
@@ -185,32 +197,37 @@ void Painter::Leave(ScreenState& state) {
   state.paper = paper_;
 }
 
-Painter::Moves Painter::MovesTo(int row, int column) const {
-  Moves moves;
-  const auto add = [&](Vertical vertical, Along along) { moves.list[moves.count++] = {vertical, along}; };
+template <typename Visit>
+[[gnu::always_inline]] inline void Painter::VisitMoves(int row, int column, const Visit& visit) const {
   // From `from` of the row to `column`: from the edge only the absolute ways.
-  const auto along = [&](Vertical vertical, int from) {
-    if (from == column) return add(vertical, Along::kStay);
-    add(vertical, Along::kColumn);
-    add(vertical, Along::kReturn);
-    if (from < columns_ && column > from) add(vertical, Along::kForward);
+  const auto along = [&](Vertical vertical, int from) __attribute__((always_inline)) {
+    if (from == column) return visit(Move{vertical, Along::kStay});
+    visit(Move{vertical, Along::kColumn});
+    visit(Move{vertical, Along::kReturn});
+    if (from < columns_ && column > from) visit(Move{vertical, Along::kForward});
     if (from < columns_ && column < from) {
-      add(vertical, Along::kBack);
-      add(vertical, Along::kBackspaces);
+      visit(Move{vertical, Along::kBack});
+      visit(Move{vertical, Along::kBackspaces});
     }
   };
-  add(Vertical::kPosition, Along::kStay);
+  visit(Move{Vertical::kPosition, Along::kStay});
   if (row_ == row) {
     along(Vertical::kNone, column_);
   } else if (row_ >= 0 && row > row_) {
     along(Vertical::kNextLine, 0);
     if (column_ < columns_) along(Vertical::kDown, column_);
   }
+}
+
+Painter::Moves Painter::MovesTo(int row, int column) const {
+  Moves moves;
+  VisitMoves(row, column, [&](Move move) { moves.list[moves.count++] = move; });
   return moves;
 }
 
+// (Inlined: a move is priced many times over, by counting.)
 template <typename Sink>
-void Painter::WriteMove(Sink& bytes, Move move, int row, int column) const {
+[[gnu::always_inline]] inline void Painter::WriteMove(Sink& bytes, Move move, int row, int column) const {
   switch (move.vertical) {
     case Vertical::kPosition:
       bytes.Text("\x1b[");
@@ -233,7 +250,7 @@ void Painter::WriteMove(Sink& bytes, Move move, int row, int column) const {
 }
 
 template <typename Sink>
-void Painter::WriteAlong(Sink& bytes, Along along, int from, int to) const {
+[[gnu::always_inline]] inline void Painter::WriteAlong(Sink& bytes, Along along, int from, int to) const {
   switch (along) {
     case Along::kStay:
       return;
@@ -264,7 +281,7 @@ void Painter::SetColours(Look look) {
   const int ink = look.ink >= 0 && look.ink != ink_ ? look.ink : -1;
   const int paper = look.paper >= 0 && look.paper != paper_ ? look.paper : -1;
   if (ink < 0 && paper < 0) return;
-  WriteColours(bytes_, colours_, ink, paper);
+  WriteColours(bytes_, *colours_, ink, paper);
   if (ink >= 0) ink_ = ink;
   if (paper >= 0) paper_ = paper;
 }
@@ -306,10 +323,25 @@ bool Step(Painter& pen, const Row& row, int previous, int column, bool rewrite,
 
 }  // namespace
 
+namespace {
+
+// The columns from first to last where changed[column], in order, into
+// `columns`; returns their count. (Each column is written and kept or
+// overwritten, so that the cells' pattern costs no branches.)
+int ChangedColumns(const std::vector<char>& changed, int first, int last, int* columns) {
+  int count = 0;
+  for (int column = first; column <= last; ++column) {
+    columns[count] = column;
+    count += changed[column] != 0;
+  }
+  return count;
+}
+
+}  // namespace
+
 void LeftToRight(const std::vector<char>& changed, int first, int last, Passes& passes) {
-  passes.columns.clear();
-  for (int column = first; column <= last; ++column)
-    if (changed[column]) passes.columns.push_back(column);
+  passes.columns.resize(static_cast<std::size_t>(std::max(last - first + 1, 0)));
+  passes.columns.resize(static_cast<std::size_t>(ChangedColumns(changed, first, last, passes.columns.data())));
   passes.ends.assign(1, static_cast<int>(passes.columns.size()));
 }
 
@@ -317,59 +349,66 @@ bool ByColour(const Row& row, const std::vector<char>& changed, int first, int l
               Passes& passes) {
   struct Group {
     int ink, paper;  // -1: not shown by any cell so far
-    int cells = 0;
+    int cells;
   };
-  std::vector<Group> groups;
-  std::vector<int> groupOf(static_cast<std::size_t>(last - first + 1));
-  const auto join = [&](int column, int group) {
-    groupOf[column - first] = group;
+  // Every pair of colours, and at most one group begun by a blank of each
+  // paper and one begun by a full block of each ink.
+  constexpr int kMostGroups = 16 * 16 + 16 + 16;
+  std::array<Group, kMostGroups> groups;
+  int groupCount = 0;
+  // The changed cells' columns (cells[k]), and each one's group (groupOf[k]).
+  const int width = std::max(last - first + 1, 0);
+  passes.work.resize(2 * static_cast<std::size_t>(width));
+  const int* const cells = passes.work.data();
+  int* const groupOf = passes.work.data() + width;
+  const int count = ChangedColumns(changed, first, last, passes.work.data());
+  const auto join = [&](int k, int group) {
+    groupOf[k] = group;
     ++groups[group].cells;
   };
   // 1. The cells that show both colours, by their colours, then the others
   //    in the first group that they fit.
   std::array<int, 256> exact;
   exact.fill(-1);
-  for (int column = first; column <= last; ++column) {
-    const Look look = row.looks[column];
-    if (!changed[column] || look.ink < 0 || look.paper < 0) continue;
+  for (int k = 0; k < count; ++k) {
+    const Look look = row.looks[cells[k]];
+    if (look.ink < 0 || look.paper < 0) continue;
     int& group = exact[look.ink << 4 | look.paper];
     if (group < 0) {
-      group = static_cast<int>(groups.size());
-      groups.push_back({look.ink, look.paper});
+      group = groupCount++;
+      groups[group] = {look.ink, look.paper, 0};
     }
-    join(column, group);
+    join(k, group);
   }
-  for (int column = first; column <= last; ++column) {
-    const Look look = row.looks[column];
-    if (!changed[column] || (look.ink >= 0 && look.paper >= 0)) continue;
-    std::size_t g = 0;
-    while (g < groups.size() && !((look.ink < 0 || groups[g].ink < 0 || groups[g].ink == look.ink) &&
-                                  (look.paper < 0 || groups[g].paper < 0 || groups[g].paper == look.paper)))
+  for (int k = 0; k < count; ++k) {
+    const Look look = row.looks[cells[k]];
+    if (look.ink >= 0 && look.paper >= 0) continue;
+    int g = 0;
+    while (g < groupCount && !((look.ink < 0 || groups[g].ink < 0 || groups[g].ink == look.ink) &&
+                               (look.paper < 0 || groups[g].paper < 0 || groups[g].paper == look.paper)))
       ++g;
-    if (g == groups.size()) groups.push_back({look.ink, look.paper});
+    if (g == groupCount) groups[groupCount++] = {look.ink, look.paper, 0};
     if (groups[g].ink < 0) groups[g].ink = look.ink;
     if (groups[g].paper < 0) groups[g].paper = look.paper;
-    join(column, static_cast<int>(g));
+    join(k, g);
   }
-  if (groups.size() < 2) return false;
+  if (groupCount < 2) return false;
 
   // 2. A pass for each group, the ones that the terminal's colours show
   //    first, each pass left to right.
-  std::vector<int> order(groups.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_partition(order.begin(), order.end(),
-                        [&](int g) { return pen.HasColours(groups[g].ink, groups[g].paper); });
-  std::vector<int> next(groups.size());  // where the group's next member goes
+  std::array<int, kMostGroups> next;  // where the group's next member goes
   passes.ends.clear();
   int end = 0;
-  for (const int g : order) {
-    next[g] = end;
-    end += groups[g].cells;
-    passes.ends.push_back(end);
+  for (const bool shown : {true, false}) {
+    for (int g = 0; g < groupCount; ++g) {
+      if (pen.HasColours(groups[g].ink, groups[g].paper) != shown) continue;
+      next[g] = end;
+      end += groups[g].cells;
+      passes.ends.push_back(end);
+    }
   }
   passes.columns.resize(static_cast<std::size_t>(end));
-  for (int column = first; column <= last; ++column)
-    if (changed[column]) passes.columns[next[groupOf[column - first]]++] = column;
+  for (int k = 0; k < count; ++k) passes.columns[next[groupOf[k]]++] = cells[k];
   return true;
 }
 
@@ -387,7 +426,7 @@ std::size_t Planner::Cheapest(const Painter& start, const Row& row, const Passes
   // 1. Every branch takes each cell in turn; at a gap each branch splits
   //    into a move and a rewrite, the one cheaper up to the cell first.
   //    Branches that reach the budget end there.
-  branches_.assign(1, {start.Counter(), -1});
+  branches_.assign(1, {start.Counter(), -1, 0});
   nodes_.clear();
   Walk(passes, [&](int previous, int column) {
     if (!IsGap(previous, column)) {
@@ -403,13 +442,16 @@ std::size_t Planner::Cheapest(const Painter& start, const Row& row, const Passes
       // and the longest colour change is sure to cost more.
       const std::size_t moveSent = moved.BytesSent();
       if (!Step(rewritten, row, previous, column, true, moveSent + moved.LongestColours())) {
-        Add(std::move(moved), branch.node, false, budget);
-      } else if (rewritten.BytesSent() < moveSent) {
-        Add(std::move(rewritten), branch.node, true, budget);
-        Add(std::move(moved), branch.node, false, budget);
+        Add(std::move(moved), moveSent, branch.node, false, budget);
+        continue;
+      }
+      const std::size_t rewriteSent = rewritten.BytesSent();
+      if (rewriteSent < moveSent) {
+        Add(std::move(rewritten), rewriteSent, branch.node, true, budget);
+        Add(std::move(moved), moveSent, branch.node, false, budget);
       } else {
-        Add(std::move(moved), branch.node, false, budget);
-        Add(std::move(rewritten), branch.node, true, budget);
+        Add(std::move(moved), moveSent, branch.node, false, budget);
+        Add(std::move(rewritten), rewriteSent, branch.node, true, budget);
       }
     }
     branches_.swap(next_);
@@ -438,7 +480,7 @@ std::size_t Planner::Cheapest(const Painter& start, const Row& row, const Passes
 // terminal as an earlier one does takes its place only if it is cheaper
 // (then it moves to the end); one that costs the budget or more is left,
 // as is one that another dominates.
-void Planner::Add(Painter&& pen, int parent, bool rewrite, std::size_t budget) {
+void Planner::Add(Painter&& pen, std::size_t sent, int parent, bool rewrite, std::size_t budget) {
   if (pen.bytes() >= budget) return;
   for (auto it = next_.begin(); it != next_.end(); ++it) {
     if (!it->pen.SameState(pen)) continue;
@@ -447,17 +489,15 @@ void Planner::Add(Painter&& pen, int parent, bool rewrite, std::size_t budget) {
     break;
   }
   for (const Branch& branch : next_)
-    if (branch.pen.Dominates(pen)) return;
-  std::erase_if(next_, [&](const Branch& branch) { return pen.Dominates(branch.pen); });
+    if (branch.pen.Dominates(pen, branch.sent)) return;
+  std::erase_if(next_, [&](const Branch& branch) { return pen.Dominates(branch.pen, sent); });
   if (next_.size() == kMaxBranches) {
     // The costliest goes, the latest on a tie.
-    const std::size_t bytes = pen.BytesSent();
     auto costliest = next_.end();
-    std::size_t most = bytes;
+    std::size_t most = sent;
     for (auto it = next_.begin(); it != next_.end(); ++it) {
-      const std::size_t other = it->pen.BytesSent();
-      if (other > most) {
-        most = other;
+      if (it->sent > most) {
+        most = it->sent;
         costliest = it;
       }
     }
@@ -465,7 +505,7 @@ void Planner::Add(Painter&& pen, int parent, bool rewrite, std::size_t budget) {
     next_.erase(costliest);
   }
   nodes_.push_back({parent, rewrite});
-  next_.push_back({std::move(pen), static_cast<int>(nodes_.size()) - 1});
+  next_.push_back({std::move(pen), static_cast<int>(nodes_.size()) - 1, sent});
 }
 
 }  // namespace paint
@@ -512,6 +552,8 @@ void EncodeFrame(FrameView frame, const EncodeOptions& options, ScreenState& sta
   const int endColumn = std::min(frame.columns, state.size.columns - place.columnOffset);
 
   paint::Painter painter(&out, options, state);
+  paint::MoveMemo memo;
+  painter.Remember(&memo);
   std::vector<Look> looks(static_cast<std::size_t>(std::max(frame.columns, 0)));
   std::vector<char> changed(looks.size());
   paint::Passes passes[2];
@@ -521,17 +563,19 @@ void EncodeFrame(FrameView frame, const EncodeOptions& options, ScreenState& sta
     // 1. The looks of the row, and the cells that the terminal lacks, from
     //    the first to the last.
     const std::size_t rowStart = static_cast<std::size_t>(pictureRow) * static_cast<std::size_t>(frame.columns);
-    int first = endColumn, last = -1;
     for (int column = firstColumn; column < endColumn; ++column) {
-      looks[column] = CellLook(frame.cells[rowStart + column]);
-      changed[column] = redraw || looks[column] != state.shown[rowStart + column];
-      if (changed[column]) {
-        first = std::min(first, column);
-        last = column;
-        state.shown[rowStart + column] = looks[column];
-      }
+      // (Without branches on the cells' pattern: an unchanged look is
+      // stored again.)
+      const Look look = CellLook(frame.cells[rowStart + column]);
+      const bool differs = redraw | (look != state.shown[rowStart + column]);
+      looks[column] = look;
+      changed[column] = differs;
+      state.shown[rowStart + column] = look;
     }
-    if (last < 0) continue;
+    int first = firstColumn, last = endColumn - 1;
+    while (first <= last && !changed[first]) ++first;
+    while (last >= first && !changed[last]) --last;
+    if (first > last) continue;
     const paint::Row row{looks.data(), pictureRow + place.rowOffset, place.columnOffset};
 
     // 2. Left to right, or one colour at a time, whichever costs fewer

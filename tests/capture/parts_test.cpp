@@ -66,6 +66,12 @@ TEST(CaptureOptions, BadCommandLinesSayWhy) {
   EXPECT_EQ(error({"gldemo", "x.cast"}), ".cast recordings are of condemo only (it plays in a terminal)");
   EXPECT_EQ(error({"condemo", "x.cast", "--scale", "2"}), "--scale is for video files, not .cast");
   EXPECT_EQ(error({"condemo", "x.mp4", "--lossless"}), "--lossless writes FFV1 and FLAC in Matroska: name the output .mkv");
+  EXPECT_EQ(error({"condemo", "x.mp4", "--grid", "19x10"}),
+            "--grid takes a size WxH from 20x10 to 1000x1000, not \"19x10\"");
+  EXPECT_EQ(error({"gldemo", "x.mp4", "--grid", "160x100"}), "--grid is for condemo (gldemo draws 80 x 50)");
+  const std::optional<Options> grid = ParseOptions({"condemo", "x.cast", "--grid=240x150"});
+  ASSERT_TRUE(grid);
+  EXPECT_EQ(grid->grid, (kalt::GridSize{240, 150}));
 }
 
 TEST(CaptureClock, FramesAreThoseBeforeTheEnd) {

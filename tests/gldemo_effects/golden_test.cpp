@@ -1,7 +1,6 @@
 // Golden pictures of every effect, the same with any number of threads, and
 // safe on odd inputs.
 #include <gtest/gtest.h>
-#include <omp.h>
 
 #include <cinttypes>
 #include <climits>
@@ -83,19 +82,19 @@ KALT_ON_EVERY_LANE_PATH(EffectsOnLanes);
 
 TEST(Effects, SamePictureWithAnyNumberOfThreads) {
   const auto pack = RampPack(34, 64);
-  const int threads = omp_get_max_threads();
+  const int threads = gldemo::EffectThreads();
   for (const Golden& golden : Goldens()) {
     const float time = golden.frames.back().first;
-    omp_set_num_threads(1);
+    gldemo::SetEffectThreads(1);
     const std::uint64_t one = Render(golden, pack.get(), time);
-    omp_set_num_threads(2);
+    gldemo::SetEffectThreads(2);
     const std::uint64_t two = Render(golden, pack.get(), time);
-    omp_set_num_threads(3);
+    gldemo::SetEffectThreads(3);
     const std::uint64_t three = Render(golden, pack.get(), time);
     EXPECT_EQ(one, two) << golden.name;
     EXPECT_EQ(one, three) << golden.name;
   }
-  omp_set_num_threads(threads);
+  gldemo::SetEffectThreads(threads);
 }
 
 // Times and parameters far outside the timeline's: no undefined behaviour

@@ -8,39 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "condemo/director.h"
-#include "condemo/logos.h"
-#include "condemo/render.h"
+#include "kalt_test/show_frames.h"
 #include "screen_model.h"
 #include "terminal/screen.h"
 
 namespace {
 
-// A few consecutive frames of the show at the order position, from the
-// time on, 1/60 second apart, with a flash and the beat fading as in the
-// show.
-std::vector<condemo::CellGrid> RecordFrames(int order, double time, int count) {
-  std::vector<condemo::CellGrid> frames(static_cast<std::size_t>(count));
-  condemo::FrameState frame;
-  frame.pulse = {.flashA = 1.0f, .flashB = 0.75f, .flashC = 1.0f, .beatCount = 3};
-  frame.frameNumber = static_cast<std::uint32_t>(time * 60);
-  condemo::LogoJitter jitter{.jx = 5, .jy = 3, .lastBeat = 3};
-  condemo::Rand15 random;
-  for (condemo::CellGrid& grid : frames) {
-    frame.sceneTime = time;
-    frame.scene = condemo::StillScene(order, time, frame.pulse);
-    condemo::RenderFrame(frame, 2, grid);
-    condemo::DrawLogos(grid, jitter, random, order, frame.pulse);
-    time += 1.0 / 60;
-    ++frame.frameNumber;
-    frame.pulse.flashA -= 4.0f / 60;
-    frame.pulse.flashB -= 3.0f / 60;
-    frame.pulse.flashC -= 4.0f / 60;
-  }
-  return frames;
-}
+using kalt_test::ShowFrame;
 
-term::GridView View(const condemo::CellGrid& grid) { return term::GridView(grid.cells.data(), term::kGridCells); }
+term::FrameView View(const ShowFrame& frame) { return {frame.cells, frame.columns, frame.rows}; }
 
 TEST(EncodeRecordedFrames, EveryFrameOfEverySceneShowsCellForCell) {
   // An order position of each scene, at a moment inside it.
@@ -51,7 +27,7 @@ TEST(EncodeRecordedFrames, EveryFrameOfEverySceneShowsCellForCell) {
                  {14, 105.0}, {16, 120.0}, {18, 140.0}, {20, 160.0}};
   const term::ScreenSize sizes[] = {{80, 50}, {100, 60}, {61, 23}, {79, 49}};
   for (const auto& moment : moments) {
-    const std::vector<condemo::CellGrid> frames = RecordFrames(moment.order, moment.time, 3);
+    const std::vector<ShowFrame> frames = kalt_test::CondemoFrames(moment.order, moment.time, 3);
     for (const term::ScreenSize size : sizes) {
       for (const bool trueColour : {false, true}) {
         for (const term::Repeat repeat : {term::Repeat::kAscii, term::Repeat::kAnyGlyph}) {

@@ -94,8 +94,8 @@ class OfflineSong {
 
 class CondemoShow final : public OfflineShow {
  public:
-  CondemoShow(double from, int fps, int workerCount)
-      : from_(from), fps_(fps), workers_(workerCount), song_(SamplePosition(from)) {
+  CondemoShow(double from, int fps, int workerCount, kalt::GridSize grid)
+      : from_(from), fps_(fps), workers_(workerCount), song_(SamplePosition(from)), grid_(grid) {
     // The frames of a run from the start, up to `from`.
     for (std::int64_t j = 0; FrameTime(0.0, fps, j) < from; ++j) {
       Step(FrameTime(0.0, fps, j), nullptr);
@@ -128,7 +128,8 @@ class CondemoShow final : public OfflineShow {
     condemo::DrawLogos(grid_, jitter_, random_, order, frame_.pulse);
     ended_ = order >= kEndOrder || song_.Ended();
     if (out) {
-      out->cells = grid_.cells;
+      out->grid = grid_.size();
+      out->cells.assign(grid_.cells.begin(), grid_.cells.end());
       out->time = time;
       out->state = State(order);
       out->last = ended_;
@@ -142,13 +143,14 @@ class CondemoShow final : public OfflineShow {
 
   std::string State(int order) const {
     const condemo::MusicPulse& pulse = frame_.pulse;
-    char text[320];
+    char text[352];
     std::snprintf(text, sizeof text,
-                  "--order %d --time %.17g --flash %.9g,%.9g,%.9g --beats %d --max-travel %.9g --frame %u --jitter %d,%d",
+                  "--order %d --time %.17g --flash %.9g,%.9g,%.9g --beats %d --max-travel %.9g --frame %u --jitter %d,%d "
+                  "--grid %dx%d",
                   order, frame_.sceneTime, static_cast<double>(pulse.flashA), static_cast<double>(pulse.flashB),
                   static_cast<double>(pulse.flashC), static_cast<int>(pulse.beatCount),
                   static_cast<double>(frame_.scene.maxTravel), static_cast<unsigned>(frame_.frameNumber), jitter_.jx,
-                  jitter_.jy);
+                  jitter_.jy, grid_.columns, grid_.rows);
     return text;
   }
 
@@ -169,8 +171,8 @@ class CondemoShow final : public OfflineShow {
 
 const char* CondemoTitle() { return condemo::kShowTitle; }
 
-std::unique_ptr<OfflineShow> OpenCondemo(double from, int fps, int workerCount) {
-  return std::make_unique<CondemoShow>(from, fps, workerCount);
+std::unique_ptr<OfflineShow> OpenCondemo(double from, int fps, int workerCount, kalt::GridSize grid) {
+  return std::make_unique<CondemoShow>(from, fps, workerCount, grid);
 }
 
 double CondemoEnd() {

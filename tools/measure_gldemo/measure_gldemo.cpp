@@ -1,20 +1,22 @@
 // measure-gldemo: how many frames a second gldemo draws in each row of its
 // timeline, with one worker thread and with two. Headless: nothing is shown,
-// or with --terminal each frame is shown on a pseudo-terminal. For each row
+// or with --terminal each frame is shown on a pseudo-terminal, or with
+// --window in a 640 x 400 window (under Xvfb, say). For each row
 // and thread count it reports the mean frames per second, the "1 % low" (the
 // mean time of the slowest 1 % of the frames, at least one) and the share of
 // frames slower than 1/60 s.
 //
-//   measure-gldemo [--seconds S] [--gradients FILE] [--terminal]
+//   measure-gldemo [--seconds S] [--gradients FILE] [--terminal | --window]
 //
 // Each row is drawn for S seconds (default 1) per thread count at beats
 // spread evenly over the row (the last row up to the loop's end at 176).
 // A frame is ComposeScene alone, or with --terminal ComposeScene and the
 // frame shown by cella's console in a terminal (its terminal driver,
 // writing what changed to a pseudo-terminal of 80 x 50 that nobody looks
-// at). The gradients default to ../Data20/gradient.bin, as the demo reads
-// them: run it from the run tree's bin folder.
-#include <omp.h>
+// at), or with --window ComposeScene and the frame shown in the console's
+// window, as the demo shows it. The gradients default to
+// ../Data20/gradient.bin, as the demo reads them: run it from the run
+// tree's bin folder.
 #include <stdlib.h>
 
 #include <chrono>
@@ -27,6 +29,7 @@
 
 #include "cella/cella.h"
 #include "frame_stats.h"
+#include "gldemo/effects.h"
 #include "gldemo/timeline.h"
 #include "headless_pty.h"
 #include "kalt/options.h"
@@ -55,23 +58,29 @@ kalt_tools::FrameStats Measure(const cella::GradientPack& pack, float first, flo
 }
 
 constexpr const char* kUsage =
-    "usage: measure-gldemo [--seconds S] [--gradients FILE] [--terminal]\n"
+    "usage: measure-gldemo [--seconds S] [--gradients FILE] [--terminal | --window]\n"
     "Draws every row of gldemo's timeline with 1 and 2 threads, headless, and reports the mean fps, 1 % low\n"
     "and share of frames slower than 1/60 s (run it where gldemo runs).\n"
     "  --seconds S       time per row and thread count, above 0 and up to 600 (default 1)\n"
     "  --gradients FILE  the gradient pack (default ../Data20/gradient.bin)\n"
-    "  --terminal        show each frame on a pseudo-terminal as well\n";
+    "  --terminal        show each frame on a pseudo-terminal as well\n"
+    "  --window          show each frame in a 640 x 400 window as well (needs a display; the last of\n"
+    "                    --terminal and --window counts)\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   double seconds = 1.0;
   std::string gradients = "../Data20/gradient.bin";
-  bool terminal = false;
+  bool terminal = false, window = false;
   for (int i = 1; i < argc; ++i) {
     kalt::StandardOption(argv[i], "measure-gldemo", kUsage);
     if (!std::strcmp(argv[i], "--terminal")) {
       terminal = true;
+      window = false;
+    } else if (!std::strcmp(argv[i], "--window")) {
+      window = true;
+      terminal = false;
     } else if (!std::strcmp(argv[i], "--seconds")) {
       char* end = nullptr;
       if (i + 1 < argc) seconds = std::strtod(argv[++i], &end);
@@ -102,12 +111,19 @@ int main(int argc, char** argv) {
     out = fdopen(pty->usualOutput(), "w");
     setenv("CELLA_DISPLAY", "terminal", 1);
     cella::ConsoleInit();
+  } else if (window) {
+    setenv("CELLA_DISPLAY", "window", 1);
+    setenv("CELLA_FULLSCREEN", "0", 1);
+    cella::ConsoleInit();
   }
 
   std::fprintf(out,
                "%s frames, %.3g s per row and thread count: mean frames per second, the mean time of\n"
                "the slowest 1 %% in ms, the share slower than 1/60 s\n\n",
-               terminal ? "ComposeScene + terminal frame (pseudo-terminal, 80 x 50)" : "ComposeScene", seconds);
+               terminal ? "ComposeScene + terminal frame (pseudo-terminal, 80 x 50)"
+               : window ? "ComposeScene + window frame (640 x 400)"
+                        : "ComposeScene",
+               seconds);
   std::fprintf(out, "                     1 thread                2 threads\n");
   std::fprintf(out, "beat rows  mean fps 1%% low  slow   mean fps 1%% low  slow\n");
   for (int index = 0; index < gldemo::TimelineRows(); ++index) {
@@ -116,8 +132,8 @@ int main(int argc, char** argv) {
     const float end = span.last == 255 ? 176.0f : static_cast<float>(span.last + 1);
     std::fprintf(out, "%3d-%-3d  ", span.first, span.last);
     for (int threads = 1; threads <= 2; ++threads) {
-      omp_set_num_threads(threads);
-      kalt_tools::PrintStats(Measure(*pack, first, end, seconds, terminal), out);
+      gldemo::SetEffectThreads(threads);
+      kalt_tools::PrintStats(Measure(*pack, first, end, seconds, terminal || window), out);
       std::fprintf(out, "  ");
     }
     std::fprintf(out, "\n");

@@ -40,7 +40,9 @@ class KaltWindow {
   KaltWindow(const KaltWindow&) = delete;
   KaltWindow& operator=(const KaltWindow&) = delete;
 
-  // The frame's size in cells, fixed when the display is made.
+  // The frame's size in cells, set when the display is made; only a display
+  // that follows its terminal's size (TerminalDisplay with fit) changes it,
+  // in its Present calls.
   int columns() const { return columns_; }
   int rows() const { return rows_; }
 
@@ -78,6 +80,10 @@ class KaltWindow {
  protected:
   // A frame of columns x rows cells (a negative size counts as 0).
   KaltWindow(int columns, int rows);
+
+  // Makes the frame columns x rows cells (a negative size counts as 0), all
+  // {0, 0}, unless it is of that size already.
+  void Resize(int columns, int rows);
 
   // A request to end (a close request, an end signal): the first one's
   // signal is kept for EndRequested, and every request queues the key 27

@@ -6,6 +6,7 @@
 // Pure functions on plain records: no terminal is touched here.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -54,13 +55,18 @@ struct EncodeOptions {
 };
 
 // How a cell looks on a terminal: its glyph and the colours that the glyph
-// shows. Cells that look alike have equal looks.
-struct Look {
+// shows. Cells that look alike have equal looks. One aligned word, its last
+// byte always 0, so that looks compare as words.
+struct alignas(4) Look {
   std::uint8_t glyph = 32;  // code page 437 code
   std::int8_t ink = -1;     // PC colour 0..15; -1: the glyph shows no ink
   std::int8_t paper = -1;   // PC colour 0..15; -1: the glyph shows no paper
-  friend bool operator==(const Look&, const Look&) = default;
+  std::uint8_t zero = 0;    // always 0
+  friend constexpr bool operator==(Look a, Look b) {
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+  }
 };
+static_assert(sizeof(Look) == 4);
 
 // The look of a cell, the one rule for which colours a glyph shows: a blank
 // glyph (codes 0, 32 and 255) and any glyph in ink equal to its paper show

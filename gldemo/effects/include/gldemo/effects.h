@@ -4,10 +4,20 @@
 // Every effect has the same shape: the target canvas, where its cells come
 // from (a gradient pack, or one gradient), the effect's animation time, then
 // its own parameters. An effect computes its per-frame values once, then
-// shades its rows in one OpenMP parallel loop (rows handed out one at a
-// time, the default thread count) and returns when every row is done. Each cell is written by
-// one thread only and depends on nothing but the inputs, so the picture is
-// the same for any number of threads. Nothing is allocated per cell.
+// shades its rows on EffectThreads() threads (rows handed out one at a time
+// as each thread becomes free) and returns when every row is done. Each cell
+// is written by one thread only and depends on nothing but the inputs, so
+// the picture is the same for any number of threads. Nothing is allocated
+// per cell.
+//
+// The threads come from the backend chosen when the project is configured
+// (CMake's KALT_EFFECT_THREADS): "openmp", OpenMP's team (the default but
+// in a WebAssembly build; OMP_WAIT_POLICY and the other OpenMP settings
+// apply), or "pool", a kalt::WorkerPool over std::thread that each calling
+// thread keeps (workers stay awake about a millisecond after a frame's rows,
+// then sleep). The pool needs no OpenMP; where threads cannot be started
+// (a WebAssembly build without threads, for one) it draws the rows on the
+// calling thread.
 //
 // The passes (ShadeFlash, NoiseRows, RowTear) work over a finished canvas on
 // the calling thread.
@@ -49,6 +59,19 @@ inline const cella::Gradient* PackGradient(const cella::GradientPack* pack, int 
   if (!pack || !pack->gradients || index < 0 || index >= pack->count) return nullptr;
   return UsableGradient(&pack->gradients[index]);
 }
+
+// ---------------------------------------------------------------------------
+// Threads
+
+// Sets how many threads draw the effects called from this thread; counts
+// below 1 count as 1. Like omp_set_num_threads (which it is, on the OpenMP
+// backend), it holds for the calling thread only.
+void SetEffectThreads(int count);
+
+// How many threads draw the effects called from this thread: the count
+// last set, else the first number of OMP_NUM_THREADS when it is above 0,
+// else one per hardware thread.
+int EffectThreads();
 
 // ---------------------------------------------------------------------------
 // Effects
