@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cella/cella.h"
+#include "gldemo/effects.h"
 #include "gldemo/timeline.h"
 #include "gldisplay/canvas_display.h"
 #include "gldisplay/font_tga.h"
@@ -49,13 +50,13 @@ extern "C" {
 // The data files: 0 the font atlas (a TGA file), 1 the gradients
 // (gradient.bin). kalt_data hands one over; kalt_open makes the show ready
 // from them: 0, or 1 + the index of the file it cannot use, with the reason
-// in kalt_error(). The effects run on the calling thread (workers is
-// ignored).
+// in kalt_error(). The effects draw their rows on `workers` threads.
 EMSCRIPTEN_KEEPALIVE void kalt_data(int index, const std::uint8_t* bytes, int size) {
   if (index >= 0 && index < 2) show.files[index].assign(bytes, bytes + size);
 }
 
-EMSCRIPTEN_KEEPALIVE int kalt_open(int /*workers*/) {
+EMSCRIPTEN_KEEPALIVE int kalt_open(int workers) {
+  gldemo::SetEffectThreads(workers);
   gldisplay::FontImage image;
   const std::vector<std::uint8_t>& font = show.files[0];
   if (!gldisplay::DecodeFontTga(font.data(), font.size(), image) || !gldisplay::FontHasGlyphs(image)) {
@@ -114,7 +115,7 @@ EMSCRIPTEN_KEEPALIVE int kalt_position() {
 EMSCRIPTEN_KEEPALIVE int kalt_rows() { return gldemo::TimelineRows(); }
 EMSCRIPTEN_KEEPALIVE int kalt_row_first(int index) { return gldemo::TimelineRowSpan(index).first; }
 EMSCRIPTEN_KEEPALIVE int kalt_ended() { return 0; }  // the show loops
-EMSCRIPTEN_KEEPALIVE int kalt_workers() { return 1; }
+EMSCRIPTEN_KEEPALIVE int kalt_workers() { return gldemo::EffectThreads(); }
 EMSCRIPTEN_KEEPALIVE void kalt_key(int code) { show.screen->QueueKey(code); }
 EMSCRIPTEN_KEEPALIVE int kalt_escape() { return gldisplay::EscapeTyped(*show.screen) ? 1 : 0; }
 

@@ -163,10 +163,9 @@
   const heardSeconds = (sound) =>
     Math.max(0, sound.from + sound.audio.currentTime - (sound.audio.outputLatency || 0) - sound.start);
 
-  async function start(name) {
+  async function start(name, from = 0) {
     say('');
     setState('loading');
-    const from = Math.max(0, Number(params.get('from')) || 0);
     const module = await openShow(name);
     const sound = await openSound(name, from);
     module._kalt_restart();
@@ -296,6 +295,6 @@
     const k = Number(params.get('frame')) || 0;
     still(name, fps, k).catch((e) => fail(e.message));
   } else if (name) {
-    start(name).catch((e) => fail(e.message));
+    start(name, Math.max(0, Number(params.get('from')) || 0)).catch((e) => fail(e.message));
   }
 })();
