@@ -21,8 +21,6 @@ namespace {
 // The millisecond clock's unit in seconds: 0.001 as a float, widened.
 constexpr double kSecondsPerTick = static_cast<double>(0.001f);
 
-constexpr int kEscape = 27;  // also a window's close request
-
 // The screen, taken at once: the terminal, or a window (not full screen,
 // since the show was asked for one). Null after a message on stderr (and,
 // for the window, in a message box where a display exists) when standard
@@ -42,14 +40,6 @@ std::unique_ptr<gldisplay::KaltWindow> OpenScreen(const ShowOptions& options) {
     return nullptr;
   }
   return terminal;
-}
-
-// Takes the typed keys, oldest first, until the queue is empty; whether one
-// of them was Escape (or a close request).
-bool EscapeTyped(gldisplay::KaltWindow& screen) {
-  bool escape = false;
-  for (int key = screen.TakeKey(); key != 0; key = screen.TakeKey()) escape |= key == kEscape;
-  return escape;
 }
 
 }  // namespace
@@ -107,7 +97,7 @@ ShowResult PlayShow(const ShowOptions& options) {
     previousTime = sceneTime;
     result.seconds = sceneTime;
     // 5. The end of the song, or a key or signal.
-    const bool escape = EscapeTyped(*screen);
+    const bool escape = gldisplay::EscapeTyped(*screen);
     const gldisplay::EndRequest end = screen->EndRequested();
     if (order >= kEndOrder || escape || end.end) {
       result.endSignal = end.signal;

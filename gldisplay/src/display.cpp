@@ -55,4 +55,10 @@ bool KaltWindow::RequestEnd(int signal) {
   return before;
 }
 
+bool EscapeTyped(KaltWindow& display) {
+  bool escape = false;
+  for (int key = display.TakeKey(); key != 0; key = display.TakeKey()) escape |= key == kCloseKey;
+  return escape;
+}
+
 }  // namespace gldisplay

@@ -19,13 +19,6 @@ namespace capture {
 
 namespace {
 
-// Beat rows 58 and 59 draw nothing but black full blocks over the frame
-// before: what that frame left shows through in their background colours.
-bool DrawsOverPrevious(float beat) {
-  const int row = gldemo::BeatRow(beat);
-  return row == 58 || row == 59;
-}
-
 // The soundtrack as the show plays it: from its start again every loop,
 // silence after its end until then.
 class Soundtrack {
@@ -80,7 +73,7 @@ class GldemoShow final : public OfflineShow {
     // that draws a whole frame matters.
     for (std::int64_t k = -1; FrameTime(from, fps, k) >= 0.0; --k) {
       const float beat = GldemoBeat(FrameTime(from, fps, k));
-      if (DrawsOverPrevious(beat)) continue;
+      if (gldemo::DrawsOverPrevious(beat)) continue;
       gldemo::ComposeScene(&screen_, beat, *pack_);
       break;
     }
@@ -116,10 +109,7 @@ class GldemoShow final : public OfflineShow {
 
 }  // namespace
 
-float GldemoBeat(double seconds) {
-  const double loops = std::floor(seconds / kGldemoLoop);
-  return static_cast<float>((seconds - loops * kGldemoLoop) * 0.6);
-}
+float GldemoBeat(double seconds) { return gldemo::BeatAtSeconds(seconds); }
 
 std::unique_ptr<OfflineShow> OpenGldemo(double from, int fps) { return std::make_unique<GldemoShow>(from, fps); }
 

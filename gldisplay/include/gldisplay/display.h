@@ -3,8 +3,9 @@
 // the program.
 //
 // The drivers: RarodIdazer, an OpenGL window that imitates the PC text
-// screen (gldisplay/window_display.h), and TerminalDisplay, the terminal on
-// standard output (gldisplay/terminal_display.h). Each is ready to use as
+// screen (gldisplay/window_display.h), TerminalDisplay, the terminal on
+// standard output (gldisplay/terminal_display.h), and CanvasDisplay, the
+// picture of a web page's canvas (gldisplay/canvas_display.h). Each is ready to use as
 // constructed. This header and the rasteriser (gldisplay/cells.h) need no
 // platform library.
 #pragma once
@@ -99,5 +100,9 @@ class KaltWindow {
   std::uint8_t readIndex_ = 0;
   EndRequest end_;
 };
+
+// Takes the typed keys, oldest first, until the queue is empty; whether one
+// of them was Escape (27, also queued by a request to end).
+bool EscapeTyped(KaltWindow& display);
 
 }  // namespace gldisplay
