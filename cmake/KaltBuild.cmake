@@ -13,6 +13,18 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   endif()
 endif()
 
+# WebAssembly: the 4-lane paths on SIMD128 through the SSE2 intrinsics, the
+# standard library's gaps filled (web/compat), and threads (shared memory)
+# unless KALT_WEB_THREADS is off: the web page has a build of each kind.
+if(EMSCRIPTEN)
+  option(KALT_WEB_THREADS "Build the WebAssembly with threads (shared memory)" ON)
+  add_compile_options(-msimd128 -msse2 "SHELL:-include ${PROJECT_SOURCE_DIR}/web/compat/bit_cast.h")
+  if(KALT_WEB_THREADS)
+    add_compile_options(-pthread)
+    add_link_options(-pthread)
+  endif()
+endif()
+
 if(KALT_SANITIZE)
   if(KALT_SANITIZE MATCHES "thread")
     add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)

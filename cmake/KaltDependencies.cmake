@@ -1,7 +1,8 @@
 # Every library the build uses, found once here. The modules name only the
 # targets below; none of them looks a dependency up again.
 #
-#   Threads::Threads        threads (every build)
+#   Threads::Threads        threads (every build; the only one of the
+#                           WebAssembly build)
 #   PkgConfig::VORBISFILE   libvorbisfile: gldemo's soundtrack (also fuzzed)
 #   SDL2::SDL2              window, GL context, audio device, message boxes
 #   OpenGL::GL              the text screen's quad
@@ -17,6 +18,9 @@
 
 set(THREADS_PREFER_PTHREAD_FLAG ON)
 find_package(Threads REQUIRED)
+if(EMSCRIPTEN)
+  return()  # the WebAssembly build uses no library of the system
+endif()
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
 

@@ -3,6 +3,7 @@
 //
 //   condemo                 in the terminal
 //   condemo --window        in a 640 x 400 window that imitates the PC text screen
+//   condemo --fit           in the terminal, on a grid of the terminal's size
 //   condemo --from 95       from 95 s into the show (or --order 14: from order position 14)
 //   condemo --loop --fps 60 again and again, at most 60 frames a second
 #include <cstdio>
@@ -17,11 +18,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: condemo [--window] [--from SECONDS | --order N] [--loop] [--fps N]\n"
+    "usage: condemo [--window | --fit] [--from SECONDS | --order N] [--loop] [--fps N]\n"
     "Plays the console demo in the terminal until the song ends or Escape. Run it\n"
     "from its folder (it reads DiRURODU.XM there).\n"
     "  --window       play in a 640 x 400 window that imitates the PC text screen\n"
     "                 (Alt, F10, F11 or Alt+Enter toggle full screen)\n"
+    "  --fit          fill the terminal: draw the show on its grid of cells (20 x 10\n"
+    "                 up to 1000 x 1000) and follow its resizes\n"
     "  --from S       start S seconds into the show (0 or more): the music, the\n"
     "                 scene, the flashes and the logos are as they would be then\n"
     "  --order N      start where the song first reaches order position N, 0 to 20\n"
@@ -36,12 +39,16 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
   // The options; anything else, or a value an option does not take, is an
   // error (exit status 2).
-  bool window = false, loop = false;
+  bool window = false, fit = false, loop = false;
   std::optional<double> from;
   std::optional<long> order, fps;
-  kalt::ParseOptions("condemo", kUsage, argc, argv, {{"--window", &window}, {"--loop", &loop}},
+  kalt::ParseOptions("condemo", kUsage, argc, argv, {{"--window", &window}, {"--fit", &fit}, {"--loop", &loop}},
                      {kalt::SecondsOption("--from", &from), kalt::WholeNumberOption("--order", &order, 0, condemo::kEndOrder - 1),
                       kalt::WholeNumberOption("--fps", &fps, 1, 1000)});
+  if (window && fit) {
+    std::fputs("condemo: --fit is for the terminal; the window shows 80 x 50 (try condemo --help)\n", stderr);
+    return 2;
+  }
   if (from && order) {
     std::fprintf(stderr, "condemo: --from and --order both name the start: give one of them (try condemo --help)\n");
     return 2;
@@ -52,6 +59,7 @@ int main(int argc, char** argv) {
   show.encoding.trueColour = term::WantsTrueColour(std::getenv("COLORTERM"));
   show.encoding.repeat = term::Repeat::kAnyGlyph;  // as far as the terminal repeats
   show.screen = window ? condemo::ScreenKind::kWindow : condemo::ScreenKind::kTerminal;
+  show.fit = fit;
   if (from) show.start = condemo::ShowStart{.seconds = *from, .order = std::nullopt};
   if (order) show.start = condemo::ShowStart{.seconds = 0.0, .order = static_cast<int>(*order)};
   show.loop = loop;

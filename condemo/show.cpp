@@ -21,8 +21,6 @@ namespace {
 // The millisecond clock's unit in seconds: 0.001 as a float, widened.
 constexpr double kSecondsPerTick = static_cast<double>(0.001f);
 
-constexpr int kEscape = 27;  // also a window's close request
-
 // The screen, taken at once: the terminal, or a window (not full screen,
 // since the show was asked for one). Null after a message on stderr (and,
 // for the window, in a message box where a display exists) when standard
@@ -33,8 +31,8 @@ std::unique_ptr<gldisplay::KaltWindow> OpenScreen(const ShowOptions& options) {
     if (!window->Open()) return nullptr;  // after its message
     return window;
   }
-  auto terminal =
-      std::make_unique<gldisplay::TerminalDisplay>(gldisplay::TerminalOptions{kShowTitle, options.encoding});
+  auto terminal = std::make_unique<gldisplay::TerminalDisplay>(
+      gldisplay::TerminalOptions{.title = kShowTitle, .encoding = options.encoding, .fit = options.fit});
   try {
     terminal->Open();
   } catch (const term::TerminalError& e) {
@@ -42,14 +40,6 @@ std::unique_ptr<gldisplay::KaltWindow> OpenScreen(const ShowOptions& options) {
     return nullptr;
   }
   return terminal;
-}
-
-// Takes the typed keys, oldest first, until the queue is empty; whether one
-// of them was Escape (or a close request).
-bool EscapeTyped(gldisplay::KaltWindow& screen) {
-  bool escape = false;
-  for (int key = screen.TakeKey(); key != 0; key = screen.TakeKey()) escape |= key == kEscape;
-  return escape;
 }
 
 }  // namespace
@@ -105,7 +95,9 @@ ShowResult PlayShow(const ShowOptions& options) {
       //    frame.
       const double sceneTime = from + static_cast<double>(term::Milliseconds() - start) * kSecondsPerTick;
       const int order = song->HeardOrder();
-      // 2. The scene of this position, every cell, the logos over them.
+      // 2. The scene of this position, every cell on the screen's grid, the
+      //    logos over them.
+      if (const GridSize size{screen->columns(), screen->rows()}; grid.size() != size) grid = CellGrid(size);
       DrawStep(steps, order, sceneTime, song->Pulse(), &workers, grid);
       // 3. The whole grid to the screen.
       std::copy(grid.cells.begin(), grid.cells.end(), screen->cells().begin());
@@ -115,7 +107,7 @@ ShowResult PlayShow(const ShowOptions& options) {
       song->DecayFlashes(EndStep(steps, sceneTime));
       result.seconds = sceneTime;
       // 5. The end of the song, or a key or signal; then the frame cap.
-      const bool escape = EscapeTyped(*screen);
+      const bool escape = gldisplay::EscapeTyped(*screen);
       const gldisplay::EndRequest end = screen->EndRequested();
       if (escape || end.end) {
         result.endSignal = end.signal;

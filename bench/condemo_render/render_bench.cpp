@@ -1,12 +1,17 @@
 // Frames per second of the console demo's renderer: one representative
 // frame of each scene and the heaviest moments found, rendered whole on a
 // pool of 1 worker and on a pool of 2, frame about frame, so that both see
-// the same machine load. Counters: fps_1thread and fps_2threads (frames per
-// wall-clock second) and speedup (their ratio); the label names the lanes
+// the same machine load. Each moment on the console's 80 x 50 grid (named
+// as the moment) and on the grids of 160 x 50, 240 x 75 and 400 x 200
+// cells (the name followed by /WxH), the same view wider or finer.
+// Counters: fps_1thread and fps_2threads (frames per wall-clock second),
+// speedup (their ratio) and ns_per_cell (one thread's time per cell, for
+// the cost's growth with the cell count); the label names the lanes
 // (KALT_LANES chooses them).
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
 
 #include "condemo/director.h"
 #include "condemo/render.h"
@@ -42,7 +47,9 @@ constexpr Moment kMoments[] = {
     {"scene8_spiky_sphere_heaviest", 16, 228.2, 0.0f, 0.0f, 0.0f, 0},
 };
 
-void RenderMoment(benchmark::State& state, const Moment& moment) {
+constexpr kalt::GridSize kGrids[] = {{80, 50}, {160, 50}, {240, 75}, {400, 200}};
+
+void RenderMoment(benchmark::State& state, const Moment& moment, kalt::GridSize size) {
   using Clock = std::chrono::steady_clock;
   condemo::FrameState frame;
   frame.sceneTime = moment.time;
@@ -53,7 +60,7 @@ void RenderMoment(benchmark::State& state, const Moment& moment) {
   frame.scene = condemo::StillScene(moment.order, moment.time, frame.pulse);
   kalt::WorkerPool one(1), two(2);
   kalt::WorkerPool* const pools[2] = {&one, &two};
-  condemo::CellGrid grid;
+  condemo::CellGrid grid(size);
   double seconds[2] = {0.0, 0.0};
   for (auto _ : state) {
     for (int k = 0; k < 2; ++k) {
@@ -72,12 +79,20 @@ void RenderMoment(benchmark::State& state, const Moment& moment) {
   state.counters["fps_1thread"] = frames / seconds[0];
   state.counters["fps_2threads"] = frames / seconds[1];
   state.counters["speedup"] = seconds[0] / seconds[1];
+  state.counters["ns_per_cell"] = 1e9 * seconds[0] / (frames * static_cast<double>(grid.cells.size()));
   state.SetLabel(kalt::LanePathName(kalt::ActiveLanePath()));
 }
 
 const bool kRegistered = [] {
-  for (const Moment& moment : kMoments)
-    benchmark::RegisterBenchmark(moment.name, RenderMoment, moment)->UseRealTime()->Unit(benchmark::kMillisecond);
+  for (const kalt::GridSize size : kGrids)
+    for (const Moment& moment : kMoments) {
+      char name[80];
+      if (size == kalt::GridSize{})
+        std::snprintf(name, sizeof name, "%s", moment.name);
+      else
+        std::snprintf(name, sizeof name, "%s/%dx%d", moment.name, size.columns, size.rows);
+      benchmark::RegisterBenchmark(name, RenderMoment, moment, size)->UseRealTime()->Unit(benchmark::kMillisecond);
+    }
   return true;
 }();
 

@@ -1,13 +1,6 @@
 #include "gldemo/beat_clock.h"
 
-#include <cmath>
-
 namespace gldemo {
-
-float LoopBeat(double seconds) {
-  const double loops = std::floor(seconds / kLoopSeconds);
-  return static_cast<float>((seconds - loops * kLoopSeconds) * 0.6);
-}
 
 float NextBeat(BeatClock& clock, int latencyMs, std::uint64_t positionBytes, std::int64_t clockMs) {
   float beat = static_cast<float>((latencyMs * 0.001 + static_cast<double>(positionBytes) / 44100.0) * 0.15);

@@ -51,8 +51,8 @@ constexpr int kStepFps = 60;
 
 void PrimeScreen(cella::Canvas* screen, double seconds, int fps, const cella::GradientPack& pack) {
   for (std::int64_t k = -1; seconds + static_cast<double>(k) / static_cast<double>(fps) >= 0.0; --k) {
-    const float beat = LoopBeat(seconds + static_cast<double>(k) / static_cast<double>(fps));
-    if (!DrawsEveryCell(beat)) continue;
+    const float beat = BeatAtSeconds(seconds + static_cast<double>(k) / static_cast<double>(fps));
+    if (DrawsOverPrevious(beat)) continue;
     ComposeScene(screen, beat, pack);
     return;
   }

@@ -175,6 +175,16 @@ std::uint8_t BeatRow(float t) {
   return static_cast<std::uint8_t>(static_cast<std::int64_t>(kalt::TruncInt(t + 128.0f)) - 128);
 }
 
+bool DrawsOverPrevious(float t) {
+  const int row = BeatRow(t);
+  return row == 58 || row == 59;
+}
+
+float BeatAtSeconds(double seconds) {
+  const double loops = std::floor(seconds / kLoopSeconds);
+  return static_cast<float>((seconds - loops * kLoopSeconds) * 0.6);
+}
+
 void ComposeScene(cella::Canvas* screen, float t, const cella::GradientPack& pack) {
   if (!screen) return;
   // 1. The beat row and the fraction of it.
@@ -188,11 +198,6 @@ void ComposeScene(cella::Canvas* screen, float t, const cella::GradientPack& pac
   row.draw(frame);
   // 4. Its flash.
   if (row.strength != Strength::None) ShadeFlash(screen, row.flash, StrengthAt(row.strength, frame));
-}
-
-bool DrawsEveryCell(float t) {
-  const int k = BeatRow(t);
-  return k != 58 && k != 59;
 }
 
 int TimelineRows() { return kRows; }

@@ -21,6 +21,13 @@ KaltWindow::KaltWindow(int columns, int rows)
 
 KaltWindow::~KaltWindow() = default;
 
+void KaltWindow::Resize(int columns, int rows) {
+  columns = std::max(columns, 0), rows = std::max(rows, 0);
+  if (columns == columns_ && rows == rows_) return;
+  columns_ = columns, rows_ = rows;
+  cells_.assign(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_), kalt::Cell{});
+}
+
 bool KaltWindow::QueueKey(std::int32_t code) {
   if (static_cast<std::uint8_t>(writeIndex_ + 1) == readIndex_) return false;  // full
   keyQueue_[writeIndex_++] = code;
@@ -46,6 +53,12 @@ bool KaltWindow::RequestEnd(int signal) {
   if (!before) end_ = {true, signal};
   QueueKey(kCloseKey);
   return before;
+}
+
+bool EscapeTyped(KaltWindow& display) {
+  bool escape = false;
+  for (int key = display.TakeKey(); key != 0; key = display.TakeKey()) escape |= key == kCloseKey;
+  return escape;
 }
 
 }  // namespace gldisplay

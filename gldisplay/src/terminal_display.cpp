@@ -3,10 +3,12 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
 #include "kalt/alert.h"
+#include "kalt/grid_size.h"
 #include "terminal/terminal.h"
 
 namespace gldisplay {
@@ -23,7 +25,16 @@ TerminalDisplay::TerminalDisplay(TerminalOptions options)
 TerminalDisplay::~TerminalDisplay() = default;
 
 void TerminalDisplay::Open() {
-  if (!terminal_) terminal_ = std::make_unique<term::Terminal>(options_.title, options_.encoding);
+  if (terminal_) return;
+  terminal_ = std::make_unique<term::Terminal>(options_.title, options_.encoding, !options_.fit);
+  FitFrame();
+}
+
+void TerminalDisplay::FitFrame() {
+  if (!options_.fit) return;
+  const term::ScreenSize size = terminal_->Size();
+  Resize(std::clamp(size.columns, kalt::kSmallestGrid.columns, kalt::kLargestGrid.columns),
+         std::clamp(size.rows, kalt::kSmallestGrid.rows, kalt::kLargestGrid.rows));
 }
 
 DisplayStats TerminalDisplay::Stats() const {
@@ -43,7 +54,7 @@ void TerminalDisplay::Present() {
   }
 
   // 2. The cells.
-  terminal_->Present(term::GridView(cells().data(), term::kGridCells));
+  terminal_->Present(term::FrameView{cells(), columns(), rows()});
 
   // 3. The keys, and the requests to end.
   typed_.clear();
@@ -60,6 +71,9 @@ void TerminalDisplay::Present() {
     signalSeen_ = true;
     RequestEnd(sig);
   }
+
+  // 4. The next frame's size.
+  FitFrame();
 }
 
 }  // namespace gldisplay

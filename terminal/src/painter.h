@@ -196,6 +196,9 @@ class Painter {
   void WriteMove(Sink& bytes, Move move, int row, int column) const;
 
  private:
+  // Calls visit(move) for each of MovesTo(row, column), in its order.
+  template <typename Visit>
+  void VisitMoves(int row, int column, const Visit& visit) const;
   void StartRun(Look look);
   void SendRun();
   void SetColours(Look look);
@@ -237,7 +240,7 @@ struct Row {
 struct Passes {
   std::vector<int> columns;  // the passes one after the other
   std::vector<int> ends;     // each pass's end in `columns`
-  std::vector<int> groupOf;  // ByColour's room for its work
+  std::vector<int> work;     // ByColour's room for its work
 };
 
 // One pass over the changed cells (changed[column]) from first to last.

@@ -69,24 +69,6 @@ bool Repeatable(Repeat repeat, int code) {
   return repeat == Repeat::kAnyGlyph || (repeat == Repeat::kAscii && code >= 0x20 && code < 0x7F);
 }
 
-// The first of the candidates whose bytes are the fewest: each is priced by
-// counting what write(count, candidate) would append.
-template <typename Candidate, typename Write>
-Candidate Cheapest(const Candidate* begin, const Candidate* end, const Write& write) {
-  Candidate best = *begin;
-  if (end - begin == 1) return best;
-  std::size_t fewest = std::numeric_limits<std::size_t>::max();
-  for (const Candidate* it = begin; it != end; ++it) {
-    Count counter;
-    write(counter, *it);
-    if (counter.size() < fewest) {
-      fewest = counter.size();
-      best = *it;
-    }
-  }
-  return best;
-}
-
 }  // namespace
 
 Painter::Painter(std::string* out, const EncodeOptions& options, const ScreenState& state)
@@ -142,11 +124,13 @@ void Painter::StartRun(Look look) {
 }
 
 void Painter::SendRun() {
-  bool repeat;
-  const std::size_t runBytes = RunBytes(repeat);
+  bool repeat = false;
   if (bytes_.Counts()) {
-    bytes_.Skip(runBytes);
+    bytes_.Skip(RunBytes(repeat));
+  } else if (run_ == 1) {
+    bytes_.Text((*glyphs_)[runLook_.glyph]);  // one glyph: nothing to choose
   } else {
+    RunBytes(repeat);
     WriteRun(bytes_, repeat);
   }
   // After the terminal's last column the cursor is at the edge (it stays
@@ -184,12 +168,19 @@ void Painter::MoveTo(int row, int column) {
   MoveMemo::Entry found;
   MoveMemo::Entry& entry = memo_ != nullptr ? memo_->At(row_, column_, row, column) : found;
   if (!entry.Holds(row_, column_, row, column)) {
-    const Moves moves = MovesTo(row, column);
-    const Move best = Cheapest(moves.list.data(), moves.list.data() + moves.count,
-                               [&](Count& count, Move move) { WriteMove(count, move, row, column); });
-    Count count;
-    WriteMove(count, best, row, column);
-    entry = {row_, column_, row, column, best, count.size()};
+    // (Each move priced where it is listed, so that its writer's choices
+    // are known when it is compiled.)
+    Move best{};
+    std::size_t fewest = std::numeric_limits<std::size_t>::max();
+    VisitMoves(row, column, [&](Move move) __attribute__((always_inline)) {
+      Count count;
+      WriteMove(count, move, row, column);
+      if (count.size() < fewest) {
+        fewest = count.size();
+        best = move;
+      }
+    });
+    entry = {row_, column_, row, column, best, fewest};
   }
   if (bytes_.Counts()) {
     bytes_.Skip(entry.bytes);
@@ -208,27 +199,31 @@ void Painter::Leave(ScreenState& state) {
   state.paper = paper_;
 }
 
-Painter::Moves Painter::MovesTo(int row, int column) const {
-  Moves moves;
-  const auto add = [&](Vertical vertical, Along along) { moves.list[moves.count++] = {vertical, along}; };
+template <typename Visit>
+[[gnu::always_inline]] inline void Painter::VisitMoves(int row, int column, const Visit& visit) const {
   // From `from` of the row to `column`: from the edge only the absolute ways.
-  const auto along = [&](Vertical vertical, int from) {
-    if (from == column) return add(vertical, Along::kStay);
-    add(vertical, Along::kColumn);
-    add(vertical, Along::kReturn);
-    if (from < columns_ && column > from) add(vertical, Along::kForward);
+  const auto along = [&](Vertical vertical, int from) __attribute__((always_inline)) {
+    if (from == column) return visit(Move{vertical, Along::kStay});
+    visit(Move{vertical, Along::kColumn});
+    visit(Move{vertical, Along::kReturn});
+    if (from < columns_ && column > from) visit(Move{vertical, Along::kForward});
     if (from < columns_ && column < from) {
-      add(vertical, Along::kBack);
-      add(vertical, Along::kBackspaces);
+      visit(Move{vertical, Along::kBack});
+      visit(Move{vertical, Along::kBackspaces});
     }
   };
-  add(Vertical::kPosition, Along::kStay);
+  visit(Move{Vertical::kPosition, Along::kStay});
   if (row_ == row) {
     along(Vertical::kNone, column_);
   } else if (row_ >= 0 && row > row_) {
     along(Vertical::kNextLine, 0);
     if (column_ < columns_) along(Vertical::kDown, column_);
   }
+}
+
+Painter::Moves Painter::MovesTo(int row, int column) const {
+  Moves moves;
+  VisitMoves(row, column, [&](Move move) { moves.list[moves.count++] = move; });
   return moves;
 }
 
@@ -330,10 +325,25 @@ bool Step(Painter& pen, const Row& row, int previous, int column, bool rewrite,
 
 }  // namespace
 
+namespace {
+
+// The columns from first to last where changed[column], in order, into
+// `columns`; returns their count. (Each column is written and kept or
+// overwritten, so that the cells' pattern costs no branches.)
+int ChangedColumns(const std::vector<char>& changed, int first, int last, int* columns) {
+  int count = 0;
+  for (int column = first; column <= last; ++column) {
+    columns[count] = column;
+    count += changed[column] != 0;
+  }
+  return count;
+}
+
+}  // namespace
+
 void LeftToRight(const std::vector<char>& changed, int first, int last, Passes& passes) {
-  passes.columns.clear();
-  for (int column = first; column <= last; ++column)
-    if (changed[column]) passes.columns.push_back(column);
+  passes.columns.resize(static_cast<std::size_t>(std::max(last - first + 1, 0)));
+  passes.columns.resize(static_cast<std::size_t>(ChangedColumns(changed, first, last, passes.columns.data())));
   passes.ends.assign(1, static_cast<int>(passes.columns.size()));
 }
 
@@ -348,29 +358,33 @@ bool ByColour(const Row& row, const std::vector<char>& changed, int first, int l
   constexpr int kMostGroups = 16 * 16 + 16 + 16;
   std::array<Group, kMostGroups> groups;
   int groupCount = 0;
-  std::vector<int>& groupOf = passes.groupOf;
-  groupOf.resize(static_cast<std::size_t>(last - first + 1));
-  const auto join = [&](int column, int group) {
-    groupOf[column - first] = group;
+  // The changed cells' columns (cells[k]), and each one's group (groupOf[k]).
+  const int width = std::max(last - first + 1, 0);
+  passes.work.resize(2 * static_cast<std::size_t>(width));
+  const int* const cells = passes.work.data();
+  int* const groupOf = passes.work.data() + width;
+  const int count = ChangedColumns(changed, first, last, passes.work.data());
+  const auto join = [&](int k, int group) {
+    groupOf[k] = group;
     ++groups[group].cells;
   };
   // 1. The cells that show both colours, by their colours, then the others
   //    in the first group that they fit.
   std::array<int, 256> exact;
   exact.fill(-1);
-  for (int column = first; column <= last; ++column) {
-    const Look look = row.looks[column];
-    if (!changed[column] || look.ink < 0 || look.paper < 0) continue;
+  for (int k = 0; k < count; ++k) {
+    const Look look = row.looks[cells[k]];
+    if (look.ink < 0 || look.paper < 0) continue;
     int& group = exact[look.ink << 4 | look.paper];
     if (group < 0) {
       group = groupCount++;
       groups[group] = {look.ink, look.paper, 0};
     }
-    join(column, group);
+    join(k, group);
   }
-  for (int column = first; column <= last; ++column) {
-    const Look look = row.looks[column];
-    if (!changed[column] || (look.ink >= 0 && look.paper >= 0)) continue;
+  for (int k = 0; k < count; ++k) {
+    const Look look = row.looks[cells[k]];
+    if (look.ink >= 0 && look.paper >= 0) continue;
     int g = 0;
     while (g < groupCount && !((look.ink < 0 || groups[g].ink < 0 || groups[g].ink == look.ink) &&
                                (look.paper < 0 || groups[g].paper < 0 || groups[g].paper == look.paper)))
@@ -378,7 +392,7 @@ bool ByColour(const Row& row, const std::vector<char>& changed, int first, int l
     if (g == groupCount) groups[groupCount++] = {look.ink, look.paper, 0};
     if (groups[g].ink < 0) groups[g].ink = look.ink;
     if (groups[g].paper < 0) groups[g].paper = look.paper;
-    join(column, g);
+    join(k, g);
   }
   if (groupCount < 2) return false;
 
@@ -396,8 +410,7 @@ bool ByColour(const Row& row, const std::vector<char>& changed, int first, int l
     }
   }
   passes.columns.resize(static_cast<std::size_t>(end));
-  for (int column = first; column <= last; ++column)
-    if (changed[column]) passes.columns[next[groupOf[column - first]]++] = column;
+  for (int k = 0; k < count; ++k) passes.columns[next[groupOf[k]]++] = cells[k];
   return true;
 }
 
@@ -552,17 +565,19 @@ void EncodeFrame(FrameView frame, const EncodeOptions& options, ScreenState& sta
     // 1. The looks of the row, and the cells that the terminal lacks, from
     //    the first to the last.
     const std::size_t rowStart = static_cast<std::size_t>(pictureRow) * static_cast<std::size_t>(frame.columns);
-    int first = endColumn, last = -1;
     for (int column = firstColumn; column < endColumn; ++column) {
-      looks[column] = CellLook(frame.cells[rowStart + column]);
-      changed[column] = redraw || looks[column] != state.shown[rowStart + column];
-      if (changed[column]) {
-        first = std::min(first, column);
-        last = column;
-        state.shown[rowStart + column] = looks[column];
-      }
+      // (Without branches on the cells' pattern: an unchanged look is
+      // stored again.)
+      const Look look = CellLook(frame.cells[rowStart + column]);
+      const bool differs = redraw | (look != state.shown[rowStart + column]);
+      looks[column] = look;
+      changed[column] = differs;
+      state.shown[rowStart + column] = look;
     }
-    if (last < 0) continue;
+    int first = firstColumn, last = endColumn - 1;
+    while (first <= last && !changed[first]) ++first;
+    while (last >= first && !changed[last]) --last;
+    if (first > last) continue;
     const paint::Row row{looks.data(), pictureRow + place.rowOffset, place.columnOffset};
 
     // 2. Left to right, or one colour at a time, whichever costs fewer

@@ -361,8 +361,8 @@ bool WantsTrueColour(const char* colorterm) {
   return colorterm != nullptr && (std::strcmp(colorterm, "truecolor") == 0 || std::strcmp(colorterm, "24bit") == 0);
 }
 
-Terminal::Terminal(std::string_view title, EncodeOptions encoding)
-    : repeatAllowed_(encoding.repeat), encoding_(encoding) {
+Terminal::Terminal(std::string_view title, EncodeOptions encoding, bool askSize)
+    : repeatAllowed_(encoding.repeat), askSize_(askSize), encoding_(encoding) {
   if (!isatty(STDOUT_FILENO)) throw TerminalError("standard output is not a terminal");
   if (g_exists.exchange(true)) throw TerminalError("the terminal is in use already");
   encoding_.repeat = Repeat::kNone;  // until the terminal answers the REP question
@@ -415,10 +415,10 @@ void Terminal::Take() {
   start_ = givenBack ? "\x1b[22;0t" : "\x18";  // save the title
   start_ += "\x1b]2;" + title_ + '\x07';
   // Alternate screen, cursor hidden, auto-wrap off; the first time a window
-  // of 50 rows by 80, and the REP question.
+  // of 50 rows by 80 (unless the size is left alone), and the REP question.
   start_ += "\x1b[?1049h\x1b[?25l\x1b[?7l";
   if (!takenBefore_) {
-    start_ += "\x1b[8;50;80t";
+    if (askSize_) start_ += "\x1b[8;50;80t";
     if (repeatAllowed_ != Repeat::kNone) {
       start_ += kRepeatProbe;
       probeReplies_ = 2;
@@ -471,7 +471,19 @@ void Terminal::Flush(int waitMillis) {
   sent_ = 0;
 }
 
-bool Terminal::Present(GridView grid) {
+// A resize since the last look: the new size, and a full redraw.
+void Terminal::NoticeResize() {
+  if (!g_resized.exchange(false)) return;
+  screen_.size = QuerySize();
+  screen_.valid = false;
+}
+
+ScreenSize Terminal::Size() {
+  NoticeResize();
+  return screen_.size;
+}
+
+bool Terminal::Present(FrameView frame) {
   ++stats_.frames;
   if (lost_) return false;
   // 1. The terminal must be the show's, at its present size.
@@ -479,10 +491,7 @@ bool Terminal::Present(GridView grid) {
     ++stats_.dropped;
     return true;
   }
-  if (g_resized.exchange(false)) {
-    screen_.size = QuerySize();
-    screen_.valid = false;
-  }
+  NoticeResize();
   // 2. The rest of an earlier frame goes first; if the terminal does not
   //    take it in time, this frame is dropped.
   Flush(kOutputWaitMillis);
@@ -494,7 +503,7 @@ bool Terminal::Present(GridView grid) {
   // 3. This frame, in one buffer.
   output_.swap(start_);
   start_.clear();
-  EncodeFrame(grid, encoding_, screen_, output_);
+  EncodeFrame(frame, encoding_, screen_, output_);
   Flush(kOutputWaitMillis);
   return !lost_;
 }

@@ -66,6 +66,12 @@ TEST(CaptureOptions, BadCommandLinesSayWhy) {
   EXPECT_EQ(error({"gldemo", "x.cast"}), ".cast recordings are of condemo only (it plays in a terminal)");
   EXPECT_EQ(error({"condemo", "x.cast", "--scale", "2"}), "--scale is for video files, not .cast");
   EXPECT_EQ(error({"condemo", "x.mp4", "--lossless"}), "--lossless writes FFV1 and FLAC in Matroska: name the output .mkv");
+  EXPECT_EQ(error({"condemo", "x.mp4", "--grid", "19x10"}),
+            "--grid takes a size WxH from 20x10 to 1000x1000, not \"19x10\"");
+  EXPECT_EQ(error({"gldemo", "x.mp4", "--grid", "160x100"}), "--grid is for condemo (gldemo draws 80 x 50)");
+  const std::optional<Options> grid = ParseOptions({"condemo", "x.cast", "--grid=240x150"});
+  ASSERT_TRUE(grid);
+  EXPECT_EQ(grid->grid, (kalt::GridSize{240, 150}));
 }
 
 TEST(CaptureClock, FramesAreThoseBeforeTheEnd) {
@@ -80,10 +86,10 @@ TEST(CaptureClock, FramesAreThoseBeforeTheEnd) {
 }
 
 TEST(CaptureClock, GldemoBeatsLoopWithTheSong) {
-  EXPECT_EQ(gldemo::LoopBeat(10.0), static_cast<float>(10.0 * 0.6));
-  EXPECT_EQ(gldemo::LoopBeat(293.0), static_cast<float>(293.0 * 0.6));
-  EXPECT_EQ(gldemo::LoopBeat(kGldemoLoop), 0.0f);
-  EXPECT_NEAR(gldemo::LoopBeat(kGldemoLoop + 10.0), 6.0f, 1e-5f);
+  EXPECT_EQ(gldemo::BeatAtSeconds(10.0), static_cast<float>(10.0 * 0.6));
+  EXPECT_EQ(gldemo::BeatAtSeconds(293.0), static_cast<float>(293.0 * 0.6));
+  EXPECT_EQ(gldemo::BeatAtSeconds(kGldemoLoop), 0.0f);
+  EXPECT_NEAR(gldemo::BeatAtSeconds(kGldemoLoop + 10.0), 6.0f, 1e-5f);
 }
 
 // The planes of a converted picture, packed.

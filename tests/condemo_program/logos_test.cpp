@@ -25,7 +25,7 @@ constexpr Cell kBackground{'x', 0x12};
 
 CellGrid Background() {
   CellGrid grid;
-  grid.cells.fill(kBackground);
+  std::fill(grid.cells.begin(), grid.cells.end(), kBackground);
   return grid;
 }
 
@@ -196,6 +196,37 @@ TEST(FramegrabCondemo, ShowsTheLogosOfTheOpening) {
   EXPECT_EQ(jittered[(7 + 7 - 5) * 80 + 1 + 30 + 3], "FE0F") << "logo 4 moved by jitter and flashes";
   EXPECT_EQ(Still({"--order", "1", "--jitter", "38,0"}).size(), 0u) << "jitter out of range";
   EXPECT_NE(Still({"--order", "4"})[1 * 80 + 6], "FE0F");
+}
+
+// On another grid the logos are the 80 x 50 picture in a window centred on
+// the grid, cut between whole cells where the grid is smaller; the cells
+// around the window are left alone.
+TEST(DrawLogos, OtherGridsShowTheConsolesLogosInACentredWindow) {
+  const LogoJitter jitter{.jx = 30, .jy = 12, .lastBeat = 4};
+  const kalt::GridSize sizes[] = {{20, 10}, {81, 51}, {79, 49}, {200, 120}};
+  for (const int order : {1, 2, 3}) {
+    const CellGrid console = Draw(jitter, order, 1.0f, -0.75f);
+    for (const kalt::GridSize size : sizes) {
+      SCOPED_TRACE(testing::Message() << "order " << order << ", " << size.columns << " x " << size.rows);
+      CellGrid grid(size);
+      std::fill(grid.cells.begin(), grid.cells.end(), kBackground);
+      LogoJitter same = jitter;
+      Rand15 random;
+      condemo::DrawLogos(grid, same, random, order, {.flashA = 1.0f, .flashB = -0.75f, .beatCount = 4});
+      const condemo::LogoWindow window = condemo::LogoWindowOf(size);
+      EXPECT_EQ(window.column, (size.columns - 80) / 2 - (size.columns < 80 && size.columns % 2 != 0));
+      EXPECT_EQ(window.row, (size.rows - 50) / 2 - (size.rows < 50 && size.rows % 2 != 0));
+      int mismatches = 0;
+      for (int row = 0; row < size.rows; ++row)
+        for (int column = 0; column < size.columns; ++column) {
+          const int c = column - window.column, r = row - window.row;
+          const bool inside = c >= 0 && c < 80 && r >= 0 && r < 50;
+          const Cell expected = inside ? console.At(c, r) : kBackground;
+          mismatches += !(grid.At(column, row) == expected);
+        }
+      EXPECT_EQ(mismatches, 0);
+    }
+  }
 }
 
 }  // namespace

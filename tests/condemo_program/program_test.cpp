@@ -84,6 +84,58 @@ TEST(CondemoInTmux, SmallPaneNeitherWrapsNorScrolls) {
   EXPECT_EQ(after[1], before.at(1));
 }
 
+// Where on its lines the pane shows glyphs of the picture: whether one
+// line starts with one and one line has one in its last column.
+struct Reach {
+  bool left = false, right = false;
+};
+Reach PictureReach(const Tmux& tmux, int columns) {
+  Reach reach;
+  for (const std::string& line : tmux.CaptureLines()) {
+    int column = 0;
+    for (std::size_t at = 0; at < line.size(); ++column) {
+      std::size_t next = at + 1;
+      while (next < line.size() && (static_cast<unsigned char>(line[next]) & 0xC0) == 0x80) ++next;
+      const std::string glyph = line.substr(at, next - at);
+      const bool drawn = glyph == "░" || glyph == "▒" || glyph == "▓" || glyph == "█" || glyph == "■";
+      reach.left |= drawn && column == 0;
+      reach.right |= drawn && column == columns - 1;
+      at = next;
+    }
+  }
+  return reach;
+}
+
+// --fit draws the picture on the pane's whole grid, follows resizes (also
+// below the smallest grid, whose middle it shows) without crashing.
+TEST(CondemoInTmux, FitFillsThePaneAndFollowsItsResizes) {
+  if (!SongBuilt()) GTEST_SKIP() << "DiRURODU.XM is not in the run tree";
+  Tmux tmux(110, 30, KALT_RUN_BIN, kSilent);
+  tmux.TypeLine(Tmux::CheckedRun("./condemo --fit"));
+  ASSERT_TRUE(Tmux::WaitFor([&] { return tmux.Format("#{alternate_on}") == "1"; })) << tmux.Capture();
+  const auto fills = [&](int columns) {
+    const Reach reach = PictureReach(tmux, columns);
+    return reach.left && reach.right;
+  };
+  ASSERT_TRUE(Tmux::WaitFor([&] { return fills(110); }, 60)) << tmux.Capture();
+  EXPECT_EQ(tmux.Format("#{window_width}x#{window_height}"), "110x30");
+  tmux.Resize(36, 14);
+  ASSERT_TRUE(Tmux::WaitFor([&] { return tmux.CaptureLines().size() == 14u && fills(36); }, 30)) << tmux.Capture();
+  tmux.Resize(12, 6);
+  ASSERT_TRUE(Tmux::WaitFor([&] { return tmux.CaptureLines().size() == 6u && fills(12); }, 30)) << tmux.Capture();
+  EXPECT_EQ(tmux.Format("#{alternate_on}"), "1");
+  tmux.Resize(110, 30);
+  ASSERT_TRUE(Tmux::WaitFor([&] { return tmux.CaptureLines().size() == 30u && fills(110); }, 30)) << tmux.Capture();
+  tmux.Keys("Escape");
+  ASSERT_TRUE(tmux.WaitForText("status=0 modes=same")) << tmux.Capture();
+}
+
+TEST(CondemoOptions, FitIsForTheTerminalOnly) {
+  const std::string text = term_test::RunProgram(
+      {"sh", "-c", "cd '" KALT_RUN_BIN "' && ./condemo --window --fit 2>&1; echo status=$?"});
+  EXPECT_EQ(text, "condemo: --fit is for the terminal; the window shows 80 x 50 (try condemo --help)\nstatus=2\n");
+}
+
 // The frame loop with its render threads, the music's handler thread and
 // the terminal, for a few seconds of the opening (also under
 // ThreadSanitizer, whose report would end the program with an error).

@@ -77,7 +77,34 @@ TEST_F(FramegrabCondemo, BadOptionsFail) {
   EXPECT_EQ(Framegrab("--order 3 --time 2 --max-travel -4" + out), 1);
   EXPECT_EQ(Framegrab("--order 3 --time 2 --colour 1" + out), 1);  // unknown option
   EXPECT_EQ(Framegrab("--order 3 --time 2 --out " + (dir / "x.bmp").string()), 1);
+  // A grid out of range or not WxH: status 2, as for the programs.
+  for (const char* grid : {"19x10", "20x9", "1001x50", "80x1001", "80", "80x", "x50", "80x50x2", "-80x50", "8e1x50"})
+    EXPECT_EQ(Framegrab(std::string("--order 3 --time 2 --grid ") + grid + out), 2) << grid;
   EXPECT_FALSE(fs::exists(dir / "x.txt"));
+}
+
+// --grid: H lines of W cells, the renderer's grid of that size with the
+// logos at its centre.
+TEST_F(FramegrabCondemo, GridOptionRendersThatGrid) {
+  const fs::path out = dir / "grid.txt";
+  ASSERT_EQ(Framegrab("--order 9 --time 61 --beats 3 --frame 5 --grid 123x45 --out " + out.string()), 0);
+  FrameState frame;
+  frame.sceneTime = 61.0;
+  frame.pulse.beatCount = 3;
+  frame.frameNumber = 5;
+  frame.scene = StillScene(9, 61.0, frame.pulse);
+  CellGrid grid({123, 45});
+  RenderFrame(frame, 1, grid);
+  std::string expected;
+  char token[16];
+  for (std::size_t i = 0; i < grid.cells.size(); ++i) {
+    std::snprintf(token, sizeof token, "%02X%02X", grid.cells[i].ch & 0xFFu, grid.cells[i].attr & 0xFFu);
+    expected += token;
+    expected += i % 123 == 122 ? '\n' : ' ';
+  }
+  EXPECT_EQ(ReadFile(out), expected);
+  ASSERT_EQ(Framegrab("--order 9 --time 61 --grid 20x10 --out " + out.string()), 0);
+  EXPECT_EQ(ReadFile(out).size(), 10u * 20u * 5u);
 }
 
 }  // namespace

@@ -32,15 +32,16 @@ FrameState FrameAt(const Moment& m) {
   return frame;
 }
 
-CellGrid Render(const FrameState& frame, int workers) {
-  CellGrid grid;
+CellGrid Render(const FrameState& frame, int workers, GridSize size = {}) {
+  CellGrid grid(size);
   for (Cell& cell : grid.cells) cell = {0xFFFF, 0xFFFF};
   RenderFrame(frame, workers, grid);
   return grid;
 }
 
 bool SameGrid(const CellGrid& a, const CellGrid& b) {
-  for (int i = 0; i < kCellCount; ++i)
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.cells.size(); ++i)
     if (a.cells[i].ch != b.cells[i].ch || a.cells[i].attr != b.cells[i].attr) return false;
   return true;
 }
@@ -133,6 +134,53 @@ TEST_P(OnLanes, GoldenFrames) {
       {"scene 3, maxTravel 0", {14, 12.0, 0.0f, 0.0f, 0.0f, 0, 12, 0.0f}, "dd53c0dcf90a16d3"},
   };
   for (const Golden& golden : goldens) EXPECT_EQ(GridHash(Render(FrameAt(golden.moment), 2)), golden.hash) << golden.what;
+}
+
+// Grids of other sizes: every lane path and worker count gives the cells
+// of the one-ray shader, and the pictures are pinned. The view keeps its
+// proportions, so a wider grid shows the 80 x 50 picture's rays in its
+// middle where the doubled-cell positions are the same numbers.
+TEST_P(OnLanes, OtherGridsAgreeAcrossPathsAndWorkers) {
+  struct Golden {
+    Moment moment;
+    GridSize size;
+    const char* hash;
+  };
+  const Golden goldens[] = {
+      {{2, 30.0, 0.5f, 0.3f, 0.0f, 3, 2, -1.0f}, {160, 50}, "95dcd78b578c40de"},
+      {{14, 110.0, 0.5f, 0.4f, 0.0f, 1, 8, -1.0f}, {160, 50}, "c2d6e7f4dbee2ce5"},
+      {{10, 170.8, 0.0f, 0.0f, 0.0f, 0, 4, -1.0f}, {97, 121}, "dab9e3273951c567"},
+      {{18, 135.0, 0.0f, 0.0f, 0.0f, 0, 10, -1.0f}, {97, 121}, "8ec977fa94f4201b"},
+  };
+  for (const Golden& golden : goldens) {
+    SCOPED_TRACE(testing::Message() << "order " << golden.moment.order << ", " << golden.size.columns << " x "
+                                    << golden.size.rows);
+    const FrameState frame = FrameAt(golden.moment);
+    const CellGrid grid = Render(frame, 2, golden.size);
+    EXPECT_EQ(GridHash(grid), golden.hash);
+    EXPECT_TRUE(SameGrid(grid, Render(frame, 1, golden.size)));
+    EXPECT_TRUE(SameGrid(grid, Render(frame, 3, golden.size)));
+    for (int row = 0; row < golden.size.rows; row += 3)
+      for (int column = 0; column < golden.size.columns; ++column)
+        ASSERT_EQ(ShadeCell(frame, column, row, golden.size), grid.At(column, row)) << column << "," << row;
+  }
+}
+
+// A grid twice as wide shows the 80 x 50 picture in its middle 80 columns
+// (more of the scene to each side): the same rays, so the same surfaces;
+// only the background's noise, drawn per cell index, differs.
+TEST(Frames, AWiderGridHoldsTheConsolePictureInItsMiddle) {
+  const FrameState frame = FrameAt({14, 110.0, 0.5f, 0.4f, 0.0f, 1, 8, -1.0f});
+  const CellGrid console = Render(frame, 2), wide = Render(frame, 2, {160, 50});
+  int surfaces = 0;
+  for (int row = 0; row < kRows; ++row)
+    for (int column = 0; column < kColumns; ++column) {
+      const Cell cell = console.At(column, row);
+      if (cell.ch == 8 || cell.ch == 254) continue;
+      ++surfaces;
+      ASSERT_EQ(wide.At(column + 40, row), cell) << column << "," << row;
+    }
+  EXPECT_GT(surfaces, 1000);
 }
 
 KALT_ON_EVERY_LANE_PATH(OnLanes);

@@ -75,6 +75,37 @@ TEST(Rand15, IsTheClassicGenerator) {
   EXPECT_NE(CellSeed(5, 123), CellSeed(5, 124));
 }
 
+// On 80 x 50 the ray of every cell is ((column - 40) / 40, (row - 25) / 25,
+// 1) to the bit; other grids keep the view's proportions, 8 across to 5
+// down, and fill it across or down.
+TEST(Shade, GridFramings) {
+  const kalt::ScreenFraming console = kalt::FramingOf({80, 50});
+  for (int row = 0; row < 50; ++row)
+    for (int column = 0; column < 80; ++column) {
+      const Vec3 ray = kalt::ScreenPlaneRay(console, column, row);
+      ASSERT_EQ(ray.x, static_cast<float>(column - 40) / 40.0f);
+      ASSERT_EQ(ray.y, static_cast<float>(row - 25) / 25.0f);
+      ASSERT_EQ(ray.z, 1.0f);
+    }
+  // Finer: the same corners. Wider or taller: the 80 x 50 view in the
+  // middle, more of the scene beside or above and below it.
+  const Vec3 fine = kalt::ScreenPlaneRay(kalt::FramingOf({160, 100}), 0, 0);
+  EXPECT_EQ(fine.x, -1.0f);
+  EXPECT_EQ(fine.y, -1.0f);
+  const kalt::ScreenFraming wide = kalt::FramingOf({160, 50});
+  EXPECT_EQ(wide.spanX, 80.0f);
+  EXPECT_EQ(wide.spanY, 50.0f);
+  EXPECT_EQ(kalt::ScreenPlaneRay(wide, 0, 0).x, -2.0f);
+  EXPECT_EQ(kalt::ScreenPlaneRay(wide, 40, 0).x, -1.0f);
+  const kalt::ScreenFraming tall = kalt::FramingOf({80, 100});
+  EXPECT_EQ(tall.spanX, 80.0f);
+  EXPECT_EQ(tall.spanY, 50.0f);
+  EXPECT_EQ(kalt::ScreenPlaneRay(tall, 0, 25).y, -1.0f);
+  const kalt::ScreenFraming odd = kalt::FramingOf({33, 11});  // wider than 8 to 5
+  EXPECT_EQ(odd.spanY, 11.0f);
+  EXPECT_EQ(odd.spanX, 17.6f);
+}
+
 TEST(Shade, CellDirections) {
   const ShadePlan plan = Plan<CarvedLattice>(Params(10.0f, 0.3f, 0));
   const Vec3 centre = CellDirection(plan, kCentreColumn, kCentreRow);

@@ -20,15 +20,15 @@ std::string JsonString(std::string_view s) {
   return out + '"';
 }
 
-CastFile::CastFile(std::FILE* file, std::string_view title) : file_(file) {
-  screen_.size = {term::kGridColumns, term::kGridRows};
-  std::fprintf(file_, "{\"version\": 2, \"width\": %d, \"height\": %d, \"title\": %s}\n", term::kGridColumns,
-               term::kGridRows, JsonString(title).c_str());
+CastFile::CastFile(std::FILE* file, std::string_view title, kalt::GridSize grid) : file_(file) {
+  screen_.size = {grid.columns, grid.rows};
+  std::fprintf(file_, "{\"version\": 2, \"width\": %d, \"height\": %d, \"title\": %s}\n", grid.columns,
+               grid.rows, JsonString(title).c_str());
 }
 
-void CastFile::AddFrame(double seconds, const Cells& cells) {
+void CastFile::AddFrame(double seconds, kalt::CellView cells) {
   bytes_.clear();
-  term::EncodeFrame(term::GridView(cells), kCastEncoding, screen_, bytes_);
+  term::EncodeFrame(term::FrameView{cells.cells, cells.columns, cells.rows}, kCastEncoding, screen_, bytes_);
   if (bytes_.empty()) return;
   std::fprintf(file_, "[%.6f, \"o\", %s]\n", seconds, JsonString(bytes_).c_str());
 }

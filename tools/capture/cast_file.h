@@ -12,7 +12,7 @@
 namespace capture {
 
 // The frame encoder's settings for recordings: the show's encoder as on a
-// terminal of 80 x 50 that takes 24-bit colour, so that a player shows the
+// terminal of the picture's size that takes 24-bit colour, so that a player shows the
 // PC palette itself rather than its own theme's 16 colours; only the cells
 // that changed are sent.
 inline constexpr term::EncodeOptions kCastEncoding{.trueColour = true, .everyCell = false};
@@ -24,13 +24,14 @@ std::string JsonString(std::string_view s);
 class CastFile {
  public:
   // Writes to `file` (not owned), starting with the header: version 2,
-  // width 80, height 50 and `title`.
-  CastFile(std::FILE* file, std::string_view title);
+  // the grid's width and height (80 and 50 by default) and `title`.
+  CastFile(std::FILE* file, std::string_view title, kalt::GridSize grid = {});
 
-  // The bytes that bring the terminal to `cells`, at `seconds` from the
-  // start of the recording (the first frame draws every cell). A frame
-  // that changes nothing on the terminal adds no event.
-  void AddFrame(double seconds, const Cells& cells);
+  // The bytes that bring the terminal to `cells` (a frame of the grid's
+  // size), at `seconds` from the start of the recording (the first frame
+  // draws every cell). A frame that changes nothing on the terminal adds no
+  // event.
+  void AddFrame(double seconds, kalt::CellView cells);
 
  private:
   std::FILE* file_;

@@ -32,8 +32,8 @@ std::unique_ptr<condemo::OfflineSong> OpenSong(std::int64_t firstKept) {
 
 class CondemoShow final : public OfflineShow {
  public:
-  CondemoShow(double from, int fps, int workerCount)
-      : from_(from), fps_(fps), workers_(workerCount), song_(OpenSong(SamplePosition(from))) {
+  CondemoShow(double from, int fps, int workerCount, kalt::GridSize grid)
+      : from_(from), fps_(fps), workers_(workerCount), song_(OpenSong(SamplePosition(from))), grid_(grid) {
     // The frames of a run from the start, up to `from`.
     if (!condemo::StepThrough(steps_, *song_, {.seconds = from, .order = std::nullopt}, fps, grid_)) {
       char message[160];
@@ -46,7 +46,8 @@ class CondemoShow final : public OfflineShow {
   void NextFrame(ShowFrame& frame) override {
     const double time = FrameTime(from_, fps_, next_++);
     const int order = condemo::OfflineStep(steps_, *song_, time, fps_, &workers_, grid_);
-    frame.cells = grid_.cells;
+    frame.grid = grid_.size();
+    frame.cells.assign(grid_.cells.begin(), grid_.cells.end());
     frame.time = time;
     frame.state = State(order);
     frame.last = order >= kEndOrder || song_->Ended();
@@ -60,13 +61,14 @@ class CondemoShow final : public OfflineShow {
   std::string State(int order) const {
     const condemo::FrameState& frame = steps_.frame;
     const condemo::MusicPulse& pulse = frame.pulse;
-    char text[320];
+    char text[352];
     std::snprintf(text, sizeof text,
-                  "--order %d --time %.17g --flash %.9g,%.9g,%.9g --beats %d --max-travel %.9g --frame %u --jitter %d,%d",
+                  "--order %d --time %.17g --flash %.9g,%.9g,%.9g --beats %d --max-travel %.9g --frame %u --jitter %d,%d "
+                  "--grid %dx%d",
                   order, frame.sceneTime, static_cast<double>(pulse.flashA), static_cast<double>(pulse.flashB),
                   static_cast<double>(pulse.flashC), static_cast<int>(pulse.beatCount),
                   static_cast<double>(frame.scene.maxTravel), static_cast<unsigned>(frame.frameNumber - 1),
-                  steps_.jitter.jx, steps_.jitter.jy);
+                  steps_.jitter.jx, steps_.jitter.jy, grid_.columns, grid_.rows);
     return text;
   }
 
@@ -83,8 +85,8 @@ class CondemoShow final : public OfflineShow {
 
 const char* CondemoTitle() { return condemo::kShowTitle; }
 
-std::unique_ptr<OfflineShow> OpenCondemo(double from, int fps, int workerCount) {
-  return std::make_unique<CondemoShow>(from, fps, workerCount);
+std::unique_ptr<OfflineShow> OpenCondemo(double from, int fps, int workerCount, kalt::GridSize grid) {
+  return std::make_unique<CondemoShow>(from, fps, workerCount, grid);
 }
 
 double CondemoEnd() {

@@ -21,7 +21,7 @@ class VideoSink final : public FrameSink {
       : timings_(timings),
         lossless_(options.lossless),
         scale_(options.scale),
-        picture_(options.scale),
+        picture_(options.scale, options.grid),
         media_(MediaSettings{.width = picture_.width(),
                              .height = picture_.height(),
                              .fps = options.fps,
@@ -35,7 +35,7 @@ class VideoSink final : public FrameSink {
     const std::vector<std::uint32_t>* pixels = nullptr;
     {
       Stopwatch watch(timings_.picture);
-      pixels = &picture_.Draw(frame.cells);
+      pixels = &picture_.Draw(frame.View());
     }
     Stopwatch watch(timings_.encode);
     media_.AddPicture(pixels->data());
@@ -80,18 +80,18 @@ struct CloseFile {
 // The cells as the bytes a terminal gets; no sound.
 class CastSink final : public FrameSink {
  public:
-  explicit CastSink(Timings& timings) : timings_(timings) {}
+  CastSink(const Options& options, Timings& timings) : timings_(timings), grid_(options.grid) {}
 
   void Open(const std::string& path) override {
     path_ = path;
     file_.reset(std::fopen(path.c_str(), "wb"));
     if (!file_) throw CaptureError("cannot write " + path + ": " + std::strerror(errno));
-    cast_.emplace(file_.get(), CondemoTitle());
+    cast_.emplace(file_.get(), CondemoTitle(), grid_);
   }
 
   void AddFrame(const ShowFrame& frame, double seconds) override {
     Stopwatch watch(timings_.encode);
-    cast_->AddFrame(seconds, frame.cells);
+    cast_->AddFrame(seconds, frame.View());
   }
 
   void AddSound(OfflineShow& /*show*/, std::size_t /*frames*/) override {}
@@ -105,10 +105,13 @@ class CastSink final : public FrameSink {
       throw CaptureError("cannot write " + path_ + ": " + std::strerror(written ? errno : writeError));
   }
 
-  std::string Describe() const override { return "asciicast v2, 80 x 50"; }
+  std::string Describe() const override {
+    return "asciicast v2, " + std::to_string(grid_.columns) + " x " + std::to_string(grid_.rows);
+  }
 
  private:
   Timings& timings_;
+  kalt::GridSize grid_;
   std::string path_;
   std::unique_ptr<std::FILE, CloseFile> file_;
   std::optional<CastFile> cast_;
@@ -117,7 +120,7 @@ class CastSink final : public FrameSink {
 }  // namespace
 
 std::unique_ptr<FrameSink> OpenSink(const Options& options, Timings& timings) {
-  if (options.container == Container::kCast) return std::make_unique<CastSink>(timings);
+  if (options.container == Container::kCast) return std::make_unique<CastSink>(options, timings);
   return std::make_unique<VideoSink>(options, timings);
 }
 

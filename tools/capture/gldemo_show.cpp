@@ -74,9 +74,11 @@ class GldemoShow final : public OfflineShow {
 
   void NextFrame(ShowFrame& frame) override {
     frame.time = FrameTime(from_, fps_, next_++);
-    const float beat = gldemo::LoopBeat(frame.time);
+    const float beat = gldemo::BeatAtSeconds(frame.time);
     gldemo::ComposeScene(&screen_, beat, *pack_);
     // The cells as the console shows them: each colour's low four bits.
+    frame.grid = {};
+    frame.cells.resize(kalt::kConsoleCells);
     for (int i = 0; i < kalt::kConsoleCells; ++i) {
       const cella::Pixel& cell = screen_.data[i];
       frame.cells[i] = {cell.ch, static_cast<std::uint16_t>((cell.fg & 15) | (cell.bg & 15) << 4)};

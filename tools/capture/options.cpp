@@ -7,6 +7,7 @@ namespace capture {
 const char* const kUsage =
     "usage: capture condemo|gldemo OUT.mp4|OUT.mkv [--fps N] [--scale N] [--from S] [--to S] [--lossless] [--state]\n"
     "       capture condemo OUT.cast [--fps N] [--from S] [--to S] [--state]\n"
+    "       (condemo also [--grid WxH])\n"
     "\n"
     "Records a show offline, frame by frame at a fixed frame rate, with its sound.\n"
     "It reads the show's data from the working directory as the shows do, or else\n"
@@ -21,6 +22,9 @@ const char* const kUsage =
     "  --from S    start at S seconds of the show (default 0)\n"
     "  --to S      end before S seconds of the show (default: the show's end;\n"
     "              for gldemo the end of the loop of 176 bars, 293.3 s)\n"
+    "  --grid WxH  condemo on W x H cells instead of 80 x 50, 20x10 to 1000x1000:\n"
+    "              the same view, finer or wider (240x150 at --scale 1 is\n"
+    "              1920 x 1200)\n"
     "  --lossless  frames that decode to exactly the drawn pixels (.mkv only)\n"
     "  --state     print each frame's state as the framegrab options that draw it\n"
     "  --help      print this and exit\n"
@@ -64,7 +68,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
   //    the demo and the output as positional words.
   Options options;
   std::vector<std::string> positional;
-  std::optional<std::string> fps, scale, from, to;
+  std::optional<std::string> fps, scale, from, to, grid;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string arg = args[i];
     if (arg.size() < 2 || arg[0] != '-') {
@@ -85,6 +89,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
                                        : arg == "--scale" ? &scale
                                        : arg == "--from"  ? &from
                                        : arg == "--to"    ? &to
+                                       : arg == "--grid"  ? &grid
                                                           : nullptr;
     if (!slot) throw UsageError("unknown option '" + arg + "'");
     if (!inlineValue) {
@@ -110,6 +115,12 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args) {
   if (from) options.from = Seconds("--from", *from);
   if (to) options.to = Seconds("--to", *to);
   if (options.to && !(options.from < *options.to)) throw UsageError("--from must be before --to");
+  if (grid) {
+    const std::optional<kalt::GridSize> size = kalt::ParseGridSize(*grid);
+    if (!size) throw UsageError(std::string("--grid takes ") + kalt::kGridSizeWanted + ", not \"" + *grid + "\"");
+    if (options.demo != Demo::kCondemo) throw UsageError("--grid is for condemo (gldemo draws 80 x 50)");
+    options.grid = *size;
+  }
 
   // 4. What the output can hold.
   if (cast) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "kalt/grid_size.h"
+
 namespace capture {
 
 enum class Demo { kCondemo, kGldemo };
@@ -25,6 +27,10 @@ struct Options {
   // 1..4: a cell is 8 * scale pixels a side. Default 2 (1280 x 800, where
   // H.264's 4:2:0 chroma loses nothing), 1 with --lossless.
   int scale = 2;
+  // condemo's grid of cells (--grid WxH): a video of grid.columns x 8 x
+  // scale by grid.rows x 8 x scale pixels, a recording of that terminal
+  // size. 80 x 50 unless given.
+  kalt::GridSize grid;
   double from = 0.0;         // seconds of the show, >= 0
   // Seconds of the show, > from. None: to the show's end (condemo), or to the
   // end of the loop `from` lies in (gldemo).
@@ -48,9 +54,10 @@ extern const char* const kUsage;
 // was asked for (anywhere on the line). Throws UsageError for an unknown
 // demo, extension or option, an option without its value or with a value
 // out of range (--fps 1..240 whole frames a second, --scale 1..4, --from
-// and --to 0..1000000 seconds, --from before --to), and options that
-// do not fit the output (--scale or --lossless for .cast, a .cast of
-// gldemo, --lossless for .mp4).
+// and --to 0..1000000 seconds, --from before --to, --grid WxH from 20x10
+// to 1000x1000), and options that do not fit the output (--scale or
+// --lossless for .cast, a .cast of gldemo, --grid for gldemo, --lossless
+// for .mp4).
 std::optional<Options> ParseOptions(const std::vector<std::string>& args);
 
 }  // namespace capture

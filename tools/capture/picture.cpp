@@ -7,18 +7,20 @@
 
 namespace capture {
 
-Picture::Picture(int scale)
+Picture::Picture(int scale, kalt::GridSize grid)
     : scale_(scale),
-      pixels_(kalt::kConsoleColumns * gldisplay::kGlyphSize, kalt::kConsoleRows * gldisplay::kGlyphSize),
+      grid_(grid),
+      pixels_(grid.columns * gldisplay::kGlyphSize, grid.rows * gldisplay::kGlyphSize),
       scaled_(pixels_.width * scale, pixels_.height * scale) {
   const std::string path = kalt::ShowFile(gldisplay::kFontPath);
   if (!gldisplay::LoadFontTga(path.c_str(), font_) || !gldisplay::FontHasGlyphs(font_))
     throw CaptureError("cannot read the font atlas " + path);
 }
 
-const std::vector<std::uint32_t>& Picture::Draw(const Cells& cells) {
+const std::vector<std::uint32_t>& Picture::Draw(kalt::CellView cells) {
   // 1. The cells in pixels.
-  gldisplay::RenderCells({cells, kalt::kConsoleColumns, kalt::kConsoleRows}, pixels_, gldisplay::kPalette, font_);
+  if (cells.columns != grid_.columns || cells.rows != grid_.rows) cells = {};
+  gldisplay::RenderCells(cells, pixels_, gldisplay::kPalette, font_);
   if (scale_ == 1) return pixels_.words;
   // 2. Each pixel a square: a row widened, then repeated.
   for (int y = 0; y < pixels_.height; ++y) {

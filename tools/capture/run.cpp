@@ -51,7 +51,7 @@ void Capture(const Options& options, const SinkMaker& openSink) {
   Timings timings;
   const std::unique_ptr<FrameSink> sink = openSink(options, timings);
   const std::unique_ptr<OfflineShow> show =
-      condemo ? OpenCondemo(options.from, options.fps, workers) : OpenGldemo(options.from, options.fps);
+      condemo ? OpenCondemo(options.from, options.fps, workers, options.grid) : OpenGldemo(options.from, options.fps);
   TemporaryOutput output(options.out);
 
   // 2. How many frames: up to --to; without it, for gldemo to the end of

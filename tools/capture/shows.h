@@ -2,15 +2,17 @@
 // machine draws it, and the show's sound beside it.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "gldemo/beat_clock.h"
+#include "gldemo/timeline.h"
 #include "kalt/cell.h"
+#include "kalt/grid_size.h"
 
 namespace capture {
 
@@ -21,16 +23,18 @@ class CaptureError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-using Cells = std::array<kalt::Cell, kalt::kConsoleCells>;
-
 // One frame of a show, as the show draws it.
 struct ShowFrame {
-  Cells cells{};
+  // grid.columns x grid.rows cells, row-major.
+  kalt::GridSize grid;
+  std::vector<kalt::Cell> cells = std::vector<kalt::Cell>(kalt::kConsoleCells);
   double time = 0.0;  // seconds of the show
   // The framegrab options that draw the same frame ("--order 1 --time ..."
   // for condemo, "--beat ..." for gldemo).
   std::string state;
   bool last = false;  // the show ends with this frame
+
+  kalt::CellView View() const { return {cells, grid.columns, grid.rows}; }
 };
 
 // Frames are asked for in order, k = 0, 1, 2, ...: frame k is the show at
@@ -53,9 +57,10 @@ class OfflineShow {
 // `from` are stepped through (song, director, logo jitter, flashes) without
 // being drawn, so frame 0 holds what a run from the start would. The frame
 // in which the order position first reads 21 is the last. Renders cells on
-// workerCount threads. Throws CaptureError when the song cannot be loaded
-// or the show ends before `from`.
-std::unique_ptr<OfflineShow> OpenCondemo(double from, int fps, int workerCount);
+// workerCount threads, on a grid of the given size (condemo/render.h; each
+// frame's state then names it with --grid). Throws CaptureError when the
+// song cannot be loaded or the show ends before `from`.
+std::unique_ptr<OfflineShow> OpenCondemo(double from, int fps, int workerCount, kalt::GridSize grid = {});
 
 // condemo's title, which its terminal recordings carry.
 const char* CondemoTitle();
@@ -76,6 +81,5 @@ std::unique_ptr<OfflineShow> OpenGldemo(double from, int fps);
 // samples).
 inline constexpr double kGldemoLoop = gldemo::kLoopSeconds;
 inline constexpr std::int64_t kGldemoLoopSamples = gldemo::kLoopFrames;
-
 
 }  // namespace capture

@@ -2,7 +2,7 @@
 //
 //   framegrab condemo --order N --time SECONDS [--flash A,B,C] [--beats N]
 //                     [--max-travel X] [--frame N] [--threads N]
-//                     [--jitter JX,JY] --out FILE
+//                     [--jitter JX,JY] [--grid WxH] --out FILE
 //
 // The scene follows from the song's order position and the time as in the
 // show; the flash values (default 0,0,0) and the beat count (default 0)
@@ -16,6 +16,10 @@
 // picture. At order positions 1 to 3 the logos are stamped over the frame,
 // at their anchors moved by the flash values and by the beat jitter
 // --jitter JX,JY (0..37 and 0..19; default 0,0, as before the first beat).
+// --grid renders the frame on W x H cells instead of the console's 80 x 50
+// (20x10 up to 1000x1000; any other value is named on stderr with exit
+// status 2): the same view, finer or wider, with the logos placed on the
+// grid's centre (condemo/render.h, condemo/logos.h).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -29,6 +33,7 @@
 #include "condemo/director.h"
 #include "condemo/logos.h"
 #include "condemo/render.h"
+#include "kalt/grid_size.h"
 
 namespace framegrab {
 
@@ -54,7 +59,7 @@ long IntegerIn(const Options& options, const std::string& name, long fallback, l
 Frame RenderCondemo(const Options& options) {
   // 1. The options.
   const auto unknown =
-      options.unknown({"order", "time", "flash", "beats", "max-travel", "frame", "threads", "jitter", "crop", "out"});
+      options.unknown({"order", "time", "flash", "beats", "max-travel", "frame", "threads", "jitter", "grid", "crop", "out"});
   if (!unknown.empty()) throw std::runtime_error("unknown option " + unknown.front());
   if (!options.positional().empty()) throw std::runtime_error("unexpected \"" + options.positional().front() + "\"");
   if (!options.has("order") || !options.has("time")) throw std::runtime_error("--order N and --time SECONDS are required");
@@ -87,6 +92,9 @@ Frame RenderCondemo(const Options& options) {
     jitter.jy = static_cast<int>(values[1]);
   }
 
+  const kalt::GridSize size =
+      options.has("grid") ? kalt::GridSizeOrExit("framegrab condemo", "--grid", options.text("grid")) : kalt::GridSize{};
+
   // 2. The scene director, with what the frames before this one left.
   frame.scene = condemo::StillScene(order, time, frame.pulse);
   if (options.has("max-travel")) {
@@ -97,14 +105,14 @@ Frame RenderCondemo(const Options& options) {
 
   // 3. The cells, and the logos over them (the jitter is given, so no beat
   //    re-rolls it and the generator is not drawn from).
-  condemo::CellGrid grid;
+  condemo::CellGrid grid(size);
   condemo::RenderFrame(frame, threads, grid);
   condemo::Rand15 unused;
   condemo::DrawLogos(grid, jitter, unused, order, frame.pulse);
 
   // 4. The still.
-  Frame still = MakeFrame(condemo::kColumns, condemo::kRows);
-  for (int i = 0; i < condemo::kCellCount; ++i) {
+  Frame still = MakeFrame(grid.columns, grid.rows);
+  for (std::size_t i = 0; i < grid.cells.size(); ++i) {
     still.ch[i] = static_cast<std::uint8_t>(grid.cells[i].ch);
     still.attr[i] = static_cast<std::uint8_t>(grid.cells[i].attr);
   }

@@ -22,8 +22,9 @@ Frame MakeFrame(int width, int height);
 // std::runtime_error when that rectangle is empty or leaves the frame.
 Frame CropFrame(const Frame& frame, int x, int y, int width, int height);
 
-// 50 lines of 80 space-separated tokens of four hex digits, character byte
-// then attribute byte ("DB0C"): the stable format for tests.
+// One line per row of space-separated tokens of four hex digits (50 lines
+// of 80 for the console), character byte then attribute byte ("DB0C"): the
+// stable format for tests.
 std::string FormatTxt(const Frame& frame);
 // ANSI text: UTF-8 characters with 16-colour SGR colours, one line per row,
 // for viewing with cat in a terminal.

@@ -22,7 +22,7 @@ namespace framegrab {
 const Command kCommands[] = {
     {"condemo",
      "--order N --time SECONDS [--flash A,B,C] [--beats N] [--max-travel X] [--frame N] [--threads N] "
-     "[--jitter JX,JY]",
+     "[--jitter JX,JY] [--grid WxH]",
      RenderCondemo},
     {"effect", "NAME --time T [parameters] [--gradients FILE]", RenderEffect},
     {"gldemo", "--beat T [--gradients FILE] (the whole frame, on a fresh canvas)", RenderGldemo},

@@ -14,8 +14,9 @@
 // frame shown by cella's console in a terminal (its terminal driver,
 // writing what changed to a pseudo-terminal of 80 x 50 that nobody looks
 // at), or with --window ComposeScene and the frame shown in the console's
-// window, as the demo shows it. The gradients default to ../Data20/gradient.bin, as the demo reads
-// them: run it from the run tree's bin folder.
+// window, as the demo shows it. The gradients default to
+// ../Data20/gradient.bin, as the demo reads them: run it from the run
+// tree's bin folder.
 #include <stdlib.h>
 
 #include <chrono>

@@ -15,6 +15,8 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace kalt {
 
@@ -27,9 +29,32 @@ inline float Pow(float x, float y) {
 // Remainder of the truncated division a / b; the result has the sign of a.
 inline float Fmod(float a, float b) { return std::fmod(a, b); }
 // Angle of (x, y) in (-pi, pi]; note the argument order y, x.
+#if defined(__EMSCRIPTEN__)
+// WebAssembly's libm (musl's) may miss the correctly rounded double of the
+// arctangent by an ulp, where glibc's does not; that changes the float only
+// when the double lies next to a float's rounding boundary. There the angle
+// is taken again in quad precision and rounded to double, then to float, as
+// glibc's correctly rounded double is.
+inline float Atan2(float y, float x) {
+  const double angle = std::atan2(static_cast<double>(y), static_cast<double>(x));
+  std::uint64_t bits;
+  std::memcpy(&bits, &angle, sizeof bits);
+  constexpr std::uint64_t kUlps = 8;
+  if ((bits & 0x7FFFFFFFFFFFFFFFu) > kUlps && (bits & 0x7FF0000000000000u) != 0x7FF0000000000000u) {
+    std::uint64_t below = bits - kUlps, above = bits + kUlps;
+    double low, high;
+    std::memcpy(&low, &below, sizeof low);
+    std::memcpy(&high, &above, sizeof high);
+    if (static_cast<float>(low) == static_cast<float>(high)) return static_cast<float>(angle);
+  }
+  const long double exact = atan2l(static_cast<long double>(y), static_cast<long double>(x));
+  return static_cast<float>(static_cast<double>(exact));
+}
+#else
 inline float Atan2(float y, float x) {
   return static_cast<float>(std::atan2(static_cast<double>(y), static_cast<double>(x)));
 }
+#endif
 inline float Floor(float x) { return std::floor(x); }
 
 // Sine and cosine of a float argument, kept in double for formulas that go

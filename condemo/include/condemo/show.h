@@ -32,6 +32,11 @@ struct ShowOptions {
   term::EncodeOptions encoding;
   // Where the frames are shown.
   ScreenKind screen = ScreenKind::kTerminal;
+  // In the terminal: render on the terminal's own grid and follow its
+  // resizes (gldisplay::TerminalOptions::fit), from 20 x 10 up to 1000 x
+  // 1000 cells, the view keeping its proportions (condemo/render.h).
+  // Without it, and in a window, the grid is 80 x 50.
+  bool fit = false;
   // A later moment to start at (none: the start). The music, the order
   // position, the director, the logos and the flashes are then as a run
   // from the start leaves them: the song is rendered and heard offline up
@@ -44,7 +49,8 @@ struct ShowOptions {
   // frames are drawn.
   long fps = 0;
   // Called on the loop thread with each grid once it has been shown, and
-  // the order position it showed (for tests and measurements; may be empty).
+  // the order position it showed (for tests and measurements; may be
+  // empty).
   std::function<void(const CellGrid& grid, int order)> frameShown;
 };
 

@@ -146,21 +146,30 @@ const Logo kLogos[] = {
     {32, 19, kLogo4.values},
 };
 
-// Stamps a logo with its top-left cell at (row, column); cells are placed
-// by linear index, and those outside the grid are skipped.
-void Stamp(CellGrid& grid, const Logo& logo, std::int64_t row, std::int64_t column) {
+// Stamps a logo with its top-left cell at (row, column) of the 80 x 50
+// window: cells are placed by linear index in the window, and those outside
+// it are skipped; the window's cells then land on the grid at `origin`,
+// and those outside the grid are skipped.
+void Stamp(CellGrid& grid, LogoWindow origin, const Logo& logo, std::int64_t row, std::int64_t column) {
   for (int r = 0; r < logo.height; ++r) {
     for (int k = 0; k < logo.width; ++k) {
       const std::int32_t value = logo.At(k, r);
       const std::int64_t index = (row + r) * kColumns + column + k;
       if (value == kLogoTransparent || index < 0 || index >= kCellCount) continue;
-      grid.cells[static_cast<std::size_t>(index)] =
-          value == kLogoBody ? Cell{219, 0x00} : Cell{254, 0x0F};
+      const std::int64_t x = index % kColumns + origin.column, y = index / kColumns + origin.row;
+      if (x < 0 || y < 0 || x >= grid.columns || y >= grid.rows) continue;
+      grid.At(static_cast<int>(x), static_cast<int>(y)) = value == kLogoBody ? Cell{219, 0x00} : Cell{254, 0x0F};
     }
   }
 }
 
 }  // namespace
+
+LogoWindow LogoWindowOf(GridSize grid) {
+  // Halves rounded down, also below 0 (a shift of a negative int is a floor
+  // division by 2 since C++20).
+  return {(grid.columns - kColumns) >> 1, (grid.rows - kRows) >> 1};
+}
 
 const Logo& LogoNumber(int number) {
   if (number < 1 || number > 4) throw std::out_of_range("logo number");
@@ -181,17 +190,18 @@ void DrawLogos(CellGrid& grid, LogoJitter& jitter, Rand15& random, int orderPosi
   const std::int64_t b = kalt::TruncInt(5.0f * pulse.flashB);
   const int jx = jitter.jx, jy = jitter.jy;
 
-  // 3. The position's logos.
+  // 3. The position's logos, in the 80 x 50 window at the grid's centre.
+  const LogoWindow origin = LogoWindowOf(grid.size());
   switch (orderPosition) {
     case 1:
-      Stamp(grid, kLogos[0], 1 + jy + b, 6 + jx - a);
-      Stamp(grid, kLogos[1], 26 - jy - a, 39 - jx + b);
+      Stamp(grid, origin, kLogos[0], 1 + jy + b, 6 + jx - a);
+      Stamp(grid, origin, kLogos[1], 26 - jy - a, 39 - jx + b);
       break;
     case 2:
-      Stamp(grid, kLogos[2], 7 + jy - a, 1 + std::min(jx, 24) + b);
+      Stamp(grid, origin, kLogos[2], 7 + jy - a, 1 + std::min(jx, 24) + b);
       break;
     case 3:
-      Stamp(grid, kLogos[3], 7 + jy - a, 1 + jx + b);
+      Stamp(grid, origin, kLogos[3], 7 + jy - a, 1 + jx + b);
       break;
   }
 }

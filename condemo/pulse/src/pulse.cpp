@@ -16,7 +16,7 @@ constexpr double kFlashCRate = 4.0;
 
 template <std::size_t N>
 bool OneOf(const int (&instruments)[N], int instrument) {
-  return std::ranges::find(instruments, instrument) != std::end(instruments);
+  return std::find(std::begin(instruments), std::end(instruments), instrument) != std::end(instruments);
 }
 
 // One fade step of one flash, in a single compare-and-exchange: when a note

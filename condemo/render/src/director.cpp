@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "kalt/fmath.h"
@@ -82,8 +83,8 @@ SceneParams DirectScene(int orderPosition, double sceneTime, const MusicPulse& p
 DirectorCarry SteadyRunCarry(int orderPosition, double sceneTime, double frameStep) {
   DirectorCarry carry;
   if (!(frameStep > 0.0) || !std::isfinite(sceneTime) || !std::isfinite(frameStep)) return carry;
-  const auto frameTime = [frameStep](long frame) { return static_cast<double>(frame) * frameStep; };
-  for (long frame = 0; frameTime(frame) < sceneTime; ++frame) {
+  const auto frameTime = [frameStep](std::int64_t frame) { return static_cast<double>(frame) * frameStep; };
+  for (std::int64_t frame = 0; frameTime(frame) < sceneTime; ++frame) {
     const float before = carry.maxTravel;
     carry.maxTravel = DirectScene(orderPosition, frameTime(frame), MusicPulse{}, carry.frameDelta, before).maxTravel;
     carry.frameDelta = frame == 0 ? 0.0 : frameTime(frame) - frameTime(frame - 1);
@@ -91,8 +92,8 @@ DirectorCarry SteadyRunCarry(int orderPosition, double sceneTime, double frameSt
     // still (at a bound, or in a row that sets it outright) it holds still
     // for good: skip to the last frame before sceneTime for its step.
     if (frame > 1 && carry.maxTravel == before) {
-      constexpr long kLongestRun = 1000000000000000;  // frames; later ones all have this run's step
-      long last = static_cast<long>(std::min(sceneTime / frameStep, static_cast<double>(kLongestRun)));
+      constexpr std::int64_t kLongestRun = 1000000000000000;  // frames; later ones all have this run's step
+      std::int64_t last = static_cast<std::int64_t>(std::min(sceneTime / frameStep, static_cast<double>(kLongestRun)));
       while (last > frame && !(frameTime(last) < sceneTime)) --last;
       while (last < kLongestRun && frameTime(last + 1) < sceneTime) ++last;
       carry.frameDelta = frameTime(last) - frameTime(last - 1);

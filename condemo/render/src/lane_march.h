@@ -20,19 +20,29 @@
 
 namespace condemo::detail {
 
-// The cells of a rectangle of columns [first, first + width) over all rows,
-// numbered row by row, handed out in tiles of consecutive numbers: each
-// worker takes the next tile when it has started every cell of its last.
+// The cells of a rectangle of columns [first, first + width) over all rows
+// of a grid, numbered row by row, handed out in tiles of consecutive
+// numbers: each worker takes the next tile when it has started every cell
+// of its last.
 class CellQueue {
  public:
-  CellQueue(int first, int width, int tile)
-      : first_(first), width_(std::max(width, 0)), count_(width_ * kRows), tile_(std::max(tile, 1)) {}
+  CellQueue(GridSize grid, int first, int width, int tile)
+      : columns_(grid.columns),
+        first_(first),
+        width_(std::max(width, 0)),
+        count_(width_ * std::max(grid.rows, 0)),
+        tile_(std::max(tile, 1)) {}
 
   // The cells one worker takes, a tile at a time.
   class Feed {
    public:
     explicit Feed(CellQueue& queue)
-        : next_(queue.next_), first_(queue.first_), width_(queue.width_), count_(queue.count_), tile_(queue.tile_) {}
+        : next_(queue.next_),
+          columns_(queue.columns_),
+          first_(queue.first_),
+          width_(queue.width_),
+          count_(queue.count_),
+          tile_(queue.tile_) {}
     // The grid index of the worker's next cell, or -1 when every cell has
     // been handed out.
     int Next() {
@@ -45,19 +55,19 @@ class CellQueue {
         end_ = std::min(at_ + tile_, count_);
       }
       const int k = at_++;
-      return (k / width_) * kColumns + first_ + k % width_;
+      return (k / width_) * columns_ + first_ + k % width_;
     }
 
    private:
     // The shape is copied: the counter's cache line moves between the
     // workers' cores on every tile taken, and only the counter is on it.
     std::atomic<int>& next_;
-    const int first_, width_, count_, tile_;
+    const int columns_, first_, width_, count_, tile_;
     int at_ = 0, end_ = 0;
   };
 
  private:
-  const int first_, width_, count_, tile_;
+  const int columns_, first_, width_, count_, tile_;
   alignas(64) std::atomic<int> next_{0};
 };
 
@@ -67,7 +77,7 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
   using namespace kalt::lanes;
   using M = IntOf<F>;
   constexpr int kLanes = kLanesOf<F>;
-  const ShadePlan plan = PrepareShade<Scene>(frame);
+  const ShadePlan plan = PrepareShade<Scene>(frame, grid.size());
   const Scene field = Scene::Prepare(frame);
   const SceneParams& scene = plan.scene;
   CellQueue::Feed feed(queue);
@@ -108,7 +118,7 @@ void MarchLanes(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
       set(qx, l, scene.camPos.x), set(qy, l, scene.camPos.y), set(qz, l, scene.camPos.z);
       return;
     }
-    const MarchState m = StartMarch(plan, index % kColumns, index / kColumns);
+    const MarchState m = StartMarch(plan, index % grid.columns, index / grid.columns);
     lanes[l].index = index;
     lanes[l].cell = m.cell;
     lanes[l].bounce = 0;

@@ -34,7 +34,7 @@ struct SceneEntry {
   SceneId id;
   const char* name;
   float (*distance)(const FrameState& frame, Vec3 p, int& materialTag);
-  Cell (*shadeCell)(const FrameState& frame, int column, int row);
+  Cell (*shadeCell)(const FrameState& frame, GridSize grid, int column, int row);
   RenderCells render;
 };
 
@@ -44,8 +44,8 @@ float DistanceOf(const FrameState& frame, Vec3 p, int& materialTag) {
 }
 
 template <class Scene>
-Cell ShadeCellOf(const FrameState& frame, int column, int row) {
-  return ShadeCellWith(PrepareShade<Scene>(frame), Scene::Prepare(frame), column, row);
+Cell ShadeCellOf(const FrameState& frame, GridSize grid, int column, int row) {
+  return ShadeCellWith(PrepareShade<Scene>(frame, grid), Scene::Prepare(frame), column, row);
 }
 
 // The cells the queue hands out, marched on T's lanes (one ray, float,
@@ -55,11 +55,11 @@ struct MarchCells {
   template <class T>
   static void Run(const FrameState& frame, CellQueue& queue, CellGrid& grid) {
     if constexpr (std::is_same_v<T, float>) {
-      const ShadePlan plan = PrepareShade<Scene>(frame);
+      const ShadePlan plan = PrepareShade<Scene>(frame, grid.size());
       const Scene field = Scene::Prepare(frame);
       CellQueue::Feed feed(queue);
       for (int index = feed.Next(); index >= 0; index = feed.Next())
-        grid.cells[index] = ShadeCellWith(plan, field, index % kColumns, index / kColumns);
+        grid.cells[index] = ShadeCellWith(plan, field, index % grid.columns, index / grid.columns);
     } else {
       detail::MarchLanes<Scene, T>(frame, queue, grid);
     }
@@ -112,20 +112,20 @@ float SceneDistance(const FrameState& frame, Vec3 p, int& materialTag) {
   return EntryFor(frame.scene.sceneId).distance(frame, p, materialTag);
 }
 
-Cell ShadeCell(const FrameState& frame, int column, int row) {
-  return EntryFor(frame.scene.sceneId).shadeCell(frame, column, row);
+Cell ShadeCell(const FrameState& frame, int column, int row, GridSize grid) {
+  return EntryFor(frame.scene.sceneId).shadeCell(frame, grid, column, row);
 }
 
 void RenderBand(const FrameState& frame, int first, int end, CellGrid& grid) {
   const SceneEntry& entry = EntryFor(frame.scene.sceneId);
-  first = std::clamp(first, 0, kColumns);
-  CellQueue queue(first, std::clamp(end, 0, kColumns) - first, kTileCells);
+  first = std::clamp(first, 0, grid.columns);
+  CellQueue queue(grid.size(), first, std::clamp(end, 0, grid.columns) - first, kTileCells);
   RenderOf(entry)(frame, queue, grid);
 }
 
 void RenderFrame(const FrameState& frame, kalt::WorkerPool& pool, CellGrid& grid) {
   const RenderCells::Entry render = RenderOf(EntryFor(frame.scene.sceneId));
-  CellQueue queue(0, kColumns, kTileCells);
+  CellQueue queue(grid.size(), 0, grid.columns, kTileCells);
   pool.Run([&](int) { render(frame, queue, grid); });
 }
 

@@ -20,13 +20,17 @@ constexpr std::uint16_t kReflection[10] = {0x60, 0xE0, 0x20, 0xA0, 0x30, 0xB0, 0
 // Light, medium and dark shade, full block.
 constexpr std::uint16_t kShadeChars[4] = {176, 177, 178, 219};
 constexpr std::uint16_t kPatternDot = 8, kPatternSquare = 254;
+// The ring pattern's units across the view's half-width: 20, half a unit a
+// cell on the 80 x 50 grid.
+constexpr float kRingHalfWidth = 20.0f;
 
 }  // namespace
 
-ShadePlan PrepareShade(const FrameState& frame, std::uint16_t patternAttr) {
+ShadePlan PrepareShade(const FrameState& frame, GridSize grid, std::uint16_t patternAttr) {
   const SceneParams& scene = frame.scene;
   ShadePlan plan{};
   plan.scene = scene;
+  plan.framing = kalt::FramingOf(grid);
   plan.t = static_cast<float>(frame.sceneTime);
   plan.beatCount = frame.pulse.beatCount;
   plan.frameNumber = frame.frameNumber;
@@ -52,16 +56,20 @@ Vec3 CameraTurn(const ShadePlan& plan, Vec3 v) {
 }
 
 Vec3 CellDirection(const ShadePlan& plan, int column, int row) {
-  return CameraTurn(plan, kalt::ScreenPlaneRay(column, row));
+  return CameraTurn(plan, kalt::ScreenPlaneRay(plan.framing, column, row));
 }
 
 Cell BackgroundCell(const ShadePlan& plan, int column, int row) {
   // Rings around the point below the camera, moving outward at 55 units a
-  // second in bands 5 units wide, their edges frayed by the noise.
-  const float px = plan.ringX + 0.5f * static_cast<float>(column - 40);
-  const float py = plan.ringY + 0.5f * static_cast<float>(row - 25);
+  // second in bands 5 units wide, their edges frayed by the noise. The
+  // cell's place in units: its half-cell offset from the centre times
+  // 20 / spanX, on 80 x 50 exactly half its offset in cells (the same
+  // number, rounded once).
+  const kalt::ScreenFraming& framing = plan.framing;
+  const float px = plan.ringX + kRingHalfWidth * static_cast<float>(2 * column - framing.grid.columns) / framing.spanX;
+  const float py = plan.ringY + kRingHalfWidth * static_cast<float>(2 * row - framing.grid.rows) / framing.spanX;
   const float r = kalt::Sqrt(px * px + py * py);
-  Rand15 noise{CellSeed(plan.frameNumber, row * kColumns + column)};
+  Rand15 noise{CellSeed(plan.frameNumber, row * framing.grid.columns + column)};
   const float n = static_cast<float>(noise.Next());
   const int k = kalt::TruncInt(std::fabs(r - plan.ringShift + 0.00015f * n)) % 10;
   return {k > 4 ? kPatternSquare : kPatternDot, plan.patternAttr};

@@ -3,8 +3,9 @@
 // the program.
 //
 // The drivers: RarodIdazer, an OpenGL window that imitates the PC text
-// screen (gldisplay/window_display.h), and TerminalDisplay, the terminal on
-// standard output (gldisplay/terminal_display.h). Each is ready to use as
+// screen (gldisplay/window_display.h), TerminalDisplay, the terminal on
+// standard output (gldisplay/terminal_display.h), and CanvasDisplay, the
+// picture of a web page's canvas (gldisplay/canvas_display.h). Each is ready to use as
 // constructed. This header and the rasteriser (gldisplay/cells.h) need no
 // platform library.
 #pragma once
@@ -39,7 +40,9 @@ class KaltWindow {
   KaltWindow(const KaltWindow&) = delete;
   KaltWindow& operator=(const KaltWindow&) = delete;
 
-  // The frame's size in cells, fixed when the display is made.
+  // The frame's size in cells, set when the display is made; only a display
+  // that follows its terminal's size (TerminalDisplay with fit) changes it,
+  // in its Present calls.
   int columns() const { return columns_; }
   int rows() const { return rows_; }
 
@@ -78,6 +81,10 @@ class KaltWindow {
   // A frame of columns x rows cells (a negative size counts as 0).
   KaltWindow(int columns, int rows);
 
+  // Makes the frame columns x rows cells (a negative size counts as 0), all
+  // {0, 0}, unless it is of that size already.
+  void Resize(int columns, int rows);
+
   // A request to end (a close request, an end signal): the first one's
   // signal is kept for EndRequested, and every request queues the key 27
   // (dropped while the queue is full). Whether an end had been requested
@@ -93,5 +100,9 @@ class KaltWindow {
   std::uint8_t readIndex_ = 0;
   EndRequest end_;
 };
+
+// Takes the typed keys, oldest first, until the queue is empty; whether one
+// of them was Escape (27, also queued by a request to end).
+bool EscapeTyped(KaltWindow& display);
 
 }  // namespace gldisplay

@@ -1,6 +1,7 @@
-// terminal/terminal.h - a terminal as a full-screen text console: an
-// 80 x 50 text area that shows one whole cell grid per frame, the keys and
-// signals that end the show, and a millisecond clock.
+// terminal/terminal.h - a terminal as a full-screen text console: a text
+// area that shows one whole cell grid per frame (the console's 80 x 50, or
+// any size), the keys and signals that end the show, and a millisecond
+// clock.
 //
 // While a Terminal holds the terminal it is in raw mode without echo, on
 // its alternate screen, with the cursor hidden and auto-wrap off, and
@@ -68,9 +69,11 @@ class Terminal {
   // encoding.repeat is the most that REP is used for: the terminal is
   // asked (a cursor position query after a repeated character) what it
   // repeats, and until it answers no REP is sent.
+  // With askSize false the window is left at the size it has (for a
+  // program that follows the terminal's size).
   // Throws TerminalError when standard output is not a terminal or another
   // Terminal exists.
-  Terminal(std::string_view title, EncodeOptions encoding);
+  Terminal(std::string_view title, EncodeOptions encoding, bool askSize = true);
   // Restores the terminal and the previous signal handlers.
   ~Terminal();
   Terminal(const Terminal&) = delete;
@@ -84,7 +87,12 @@ class Terminal {
   // terminal is not the show's (stopped, in the background). Returns false
   // when the terminal cannot be written any more; EndSignal then asks to
   // end.
-  bool Present(GridView grid);
+  bool Present(FrameView frame);
+  bool Present(GridView grid) { return Present(FrameView{grid, kGridColumns, kGridRows}); }
+
+  // The terminal's size in cells as it is now (a resize is noticed here as
+  // in Present); 80 x 50 where the terminal does not tell.
+  ScreenSize Size();
 
   // Reads the input that arrived on standard input (without blocking,
   // except for a short wait after an ESC, see terminal/keys.h) and appends
@@ -111,6 +119,7 @@ class Terminal {
 
  private:
   bool HoldTerminal();
+  void NoticeResize();
   void Take();
   void Flush(int waitMillis);
   void OnCursorReport(int row, int column);
@@ -118,6 +127,7 @@ class Terminal {
 
   std::string title_;
   Repeat repeatAllowed_;
+  bool askSize_;
   int probeReplies_ = 0;  // cursor reports still expected for the REP question
   bool takenBefore_ = false;
   EncodeOptions encoding_;

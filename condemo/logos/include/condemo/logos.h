@@ -40,6 +40,16 @@ struct LogoJitter {
   std::int32_t lastBeat = 0;   // beatCount at the last re-roll
 };
 
+// Where the 80 x 50 window that the logos are placed in lies on a grid:
+// window cell (c, r) is grid cell (c + column, r + row), with column =
+// floor((columns - 80) / 2) and row = floor((rows - 50) / 2), negative on a
+// smaller grid. On 80 x 50 it is (0, 0).
+struct LogoWindow {
+  int column;
+  int row;
+};
+LogoWindow LogoWindowOf(GridSize grid);
+
 // The logo step of a frame, on the loop thread after rendering, with the
 // frame's pulse (the snapshot the frame was rendered with):
 // 1. when beatCount differs from the last re-roll's, draws jx = next mod 38
@@ -54,6 +64,9 @@ struct LogoJitter {
 //      logo 4 at row 7 + jy - a, column 1 + jx + b (position 3).
 // Cells whose index falls outside 0..3999 are skipped, whatever the flash
 // values (also infinite or not a number).
+// On a grid of another size the logos are placed so in an 80 x 50 window
+// centred on the grid (LogoWindowOf), and the cells of the window that lie
+// outside the grid are skipped: a logo is cut only between whole cells.
 void DrawLogos(CellGrid& grid, LogoJitter& jitter, Rand15& random, int orderPosition, const MusicPulse& pulse);
 
 }  // namespace condemo

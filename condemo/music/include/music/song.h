@@ -17,17 +17,12 @@
 
 #include "audio/output.h"
 #include "condemo/pulse.h"
+#include "condemo/show_facts.h"  // kSongFile, kShowTitle, kEndOrder
 #include "music/effects.h"
 #include "music/offline_song.h"
 #include "music/player.h"
 
 namespace condemo {
-
-inline constexpr const char* kSongFile = "DiRURODU.XM";
-// The show around the song: its title, and the order position at which it
-// ends.
-inline constexpr const char* kShowTitle = "Vorl+Zeb - Kalt #20";
-inline constexpr int kEndOrder = 21;
 
 // Hooks the pulse instruments of `song` (5, 6, 15, 7, 8, 17 and 12, in this
 // order) to `state`: a heard note applies the instrument rules of

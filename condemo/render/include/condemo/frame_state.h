@@ -2,15 +2,19 @@
 // frame that every cell computation is handed.
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <new>
+#include <vector>
 
 #include "condemo/pulse.h"
 #include "kalt/cell.h"
+#include "kalt/grid_size.h"
 #include "kalt/vec3.h"
 
 namespace condemo {
 
+using kalt::GridSize;
 using kalt::Vec3;
 
 inline constexpr int kColumns = kalt::kConsoleColumns;
@@ -23,14 +27,36 @@ inline constexpr int kCellCount = kalt::kConsoleCells;
 // intensity). The terminal shows the same record.
 using Cell = kalt::Cell;
 
-// 50 rows of 80 cells, row-major: cell index = row * 80 + column. Aligned
-// to cache lines, so that workers writing tiles of whole lines never share
-// one.
-struct alignas(64) CellGrid {
-  std::array<Cell, kCellCount> cells{};
+// Storage that starts on a cache line.
+template <class T>
+struct CacheLineAllocator {
+  using value_type = T;
+  CacheLineAllocator() = default;
+  template <class U>
+  CacheLineAllocator(const CacheLineAllocator<U>&) {}
+  T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64})); }
+  void deallocate(T* p, std::size_t) { ::operator delete(p, std::align_val_t{64}); }
+  friend bool operator==(const CacheLineAllocator&, const CacheLineAllocator&) { return true; }
+};
 
-  Cell& At(int column, int row) { return cells[row * kColumns + column]; }
-  const Cell& At(int column, int row) const { return cells[row * kColumns + column]; }
+// The picture: rows of columns cells, row-major (cell index = row *
+// columns + column), all {0, 0} at first; the console's 50 rows of 80 by
+// default. The cells start on a cache line, so that workers writing tiles
+// of whole lines never share one. A negative size counts as 0.
+struct CellGrid {
+  int columns = kColumns;
+  int rows = kRows;
+  std::vector<Cell, CacheLineAllocator<Cell>> cells;
+
+  CellGrid() : CellGrid(GridSize{}) {}
+  explicit CellGrid(GridSize size)
+      : columns(size.columns > 0 ? size.columns : 0),
+        rows(size.rows > 0 ? size.rows : 0),
+        cells(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows)) {}
+
+  GridSize size() const { return {columns, rows}; }
+  Cell& At(int column, int row) { return cells[static_cast<std::size_t>(row) * columns + column]; }
+  const Cell& At(int column, int row) const { return cells[static_cast<std::size_t>(row) * columns + column]; }
 };
 
 // The scenes, each a distance field with its look (condemo/scenes/*.h),

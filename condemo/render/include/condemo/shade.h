@@ -11,12 +11,15 @@
 #include "condemo/frame_state.h"
 #include "condemo/scene_look.h"
 #include "condemo/toolbox.h"
+#include "kalt/cell_ray.h"
 
 namespace condemo {
 
-// The values of the shader that depend only on the frame, computed once.
+// The values of the shader that depend only on the frame and the grid,
+// computed once.
 struct ShadePlan {
   SceneParams scene;
+  kalt::ScreenFraming framing;  // the grid and how the view lies on it
   float t;  // sceneTime in single precision
   std::int32_t beatCount;
   std::uint32_t frameNumber;
@@ -27,28 +30,31 @@ struct ShadePlan {
   std::uint16_t patternAttr;     // the colour of the background pattern
 };
 
-// The plan of a frame whose background pattern has the attribute
-// patternAttr.
-ShadePlan PrepareShade(const FrameState& frame, std::uint16_t patternAttr);
+// The plan of a frame on a grid of the given size whose background pattern
+// has the attribute patternAttr.
+ShadePlan PrepareShade(const FrameState& frame, GridSize grid, std::uint16_t patternAttr);
 
-// The plan of a frame in the look of Scene.
+// The plan of a frame in the look of Scene (on the 80 x 50 grid unless
+// given).
 template <class Scene>
-ShadePlan PrepareShade(const FrameState& frame) {
-  return PrepareShade(frame, Scene::PatternAttr(frame.pulse.beatCount));
+ShadePlan PrepareShade(const FrameState& frame, GridSize grid = {}) {
+  return PrepareShade(frame, grid, Scene::PatternAttr(frame.pulse.beatCount));
 }
 
 // Turns v like the camera: (y, z) by the X angle, then (x, z) by the Y angle,
 // then (x, y) by the Z angle.
 Vec3 CameraTurn(const ShadePlan& plan, Vec3 v);
 
-// The direction of the ray through a cell: (u', v', 1) with u' = (column -
-// 40) / 40 and v' = (row - 25) / 25, turned like the camera and not
-// normalised.
+// The direction of the ray through a cell (kalt::ScreenPlaneRay): on the
+// 80 x 50 grid (u', v', 1) with u' = (column - 40) / 40 and v' = (row - 25)
+// / 25, turned like the camera and not normalised.
 Vec3 CellDirection(const ShadePlan& plan, int column, int row);
 
 // The moving ring pattern that a cell shows when its ray hits nothing:
 // character 254 or 8, in the plan's pattern colour. Draws the cell's one
-// pseudo-random number.
+// pseudo-random number, seeded by the frame and the cell's index in the
+// grid. The rings lie on the view as on the 80 x 50 grid, where a cell is
+// half a unit of the pattern: on other grids a cell is 40 / spanX units.
 Cell BackgroundCell(const ShadePlan& plan, int column, int row);
 
 // The light at a hit: the normal from the samples, the diffuse term, the

@@ -11,14 +11,9 @@ namespace gldemo {
 // The song restarts once the beat passes this value (176 bars, about 293 s).
 constexpr float kLoopBeats = 176.0f;
 
-// One loop of the show at 0.6 beats a second, as a capture or a later start
-// counts it: 293.33 s, 12,936,000 frames of the soundtrack.
-inline constexpr double kLoopSeconds = 880.0 / 3.0;
+// One loop of the show (kLoopSeconds, gldemo/timeline.h) in frames of the
+// soundtrack: 12,936,000.
 inline constexpr std::int64_t kLoopFrames = 12'936'000;
-
-// The beat of a show time: seconds x 0.6 within the current loop, in
-// double, rounded to float.
-float LoopBeat(double seconds);
 
 struct BeatClock {
   // The beat last taken from the stream position (none yet: minus

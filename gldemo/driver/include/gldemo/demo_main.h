@@ -28,8 +28,8 @@ struct DemoOptions {
 
 // Draws into `screen` what the frames of a run from the start, every 1/fps
 // seconds, leave before the frame at `seconds`: the last of them that draws
-// every cell (DrawsEveryCell; beat rows 58 and 59 draw over the frame
-// before). Nothing when no frame comes before.
+// every cell (beat rows 58 and 59 draw over the frame before:
+// DrawsOverPrevious). Nothing when no frame comes before.
 void PrimeScreen(cella::Canvas* screen, double seconds, int fps, const cella::GradientPack& pack);
 
 // Plays the show until Escape or a close request of the window:

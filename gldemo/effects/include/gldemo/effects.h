@@ -11,8 +11,8 @@
 // per cell.
 //
 // The threads come from the backend chosen when the project is configured
-// (CMake's KALT_EFFECT_THREADS): "openmp", OpenMP's team (the default where
-// the compiler has OpenMP; OMP_WAIT_POLICY and the other OpenMP settings
+// (CMake's KALT_EFFECT_THREADS): "openmp", OpenMP's team (the default but
+// in a WebAssembly build; OMP_WAIT_POLICY and the other OpenMP settings
 // apply), or "pool", a kalt::WorkerPool over std::thread that each calling
 // thread keeps (workers stay awake about a millisecond after a frame's rows,
 // then sleep). The pool needs no OpenMP; where threads cannot be started

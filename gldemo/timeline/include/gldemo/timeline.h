@@ -37,9 +37,17 @@ std::uint8_t BeatRow(float t);
 // Runs the effects' parallel loops; call it from one thread at a time.
 void ComposeScene(cella::Canvas* screen, float t, const cella::GradientPack& pack);
 
-// Whether ComposeScene draws every cell at t: all beat rows but 58 and 59,
-// which leave what the frame before drew showing through.
-bool DrawsEveryCell(float t);
+// Whether the frame at t draws over what the frame before left (beat rows
+// 58 and 59) instead of drawing every cell.
+bool DrawsOverPrevious(float t);
+
+// One loop of the show in seconds: 176 bars at 0.6 a second (293.33 s);
+// the music and the timeline start again after it.
+inline constexpr double kLoopSeconds = 880.0 / 3.0;
+
+// The beat at `seconds` of a show that started at 0: seconds x 0.6 within
+// the current loop, in double, rounded to float.
+float BeatAtSeconds(double seconds);
 
 // The timeline's rows, for listings and measurements: the first and last
 // beat row of each, in order, covering 0 to 255.
